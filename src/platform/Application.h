@@ -108,6 +108,14 @@ public:
     virtual void significantTimeChange() {}
 };
 
+// What the rendering view asks of the GL surface. Requests the driver cannot
+// meet fall back quietly to its default configuration.
+struct ViewConfig {
+    bool rgb565 = false;  // 16-bit colour, else 8 bits a channel
+    int depthBits = 0;
+    int samples = 0;  // multisampling off at 0
+};
+
 // A rectangle in window pixels, origin bottom-left as GL's viewport.
 struct PixelRect {
     int x = 0, y = 0, width = 0, height = 0;
@@ -129,6 +137,11 @@ public:
     bool start(const LaunchOptions& options, ApplicationDelegate& delegate);
     void runFrame();
     void stop();
+
+    // Creates the window and its GL ES 2 context (the rendering view). Made
+    // by the delegate during didFinishLaunching; until then frames are not drawn.
+    bool createView(const ViewConfig& config);
+    bool hasView() const;
 
     const DeviceProfile& device() const { return options_.device; }
     bool isHeadless() const { return options_.headless; }

@@ -1,0 +1,21 @@
+#include "platform/Md5.h"
+
+#include <openssl/evp.h>
+
+namespace platform {
+
+std::string md5Hex(const void* bytes, std::size_t size) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(bytes, size, digest, &length, EVP_md5(), nullptr);
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(32);
+    for (unsigned i = 0; i < length; ++i) {
+        out += hex[digest[i] >> 4];
+        out += hex[digest[i] & 15];
+    }
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,11 @@
+// MD5 digests (RFC 1321) as 32 lowercase hexadecimal digits.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+std::string md5Hex(const void* bytes, std::size_t size);
+
+}  // namespace platform
