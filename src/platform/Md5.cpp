@@ -18,4 +18,8 @@ std::string md5Hex(const void* bytes, std::size_t size) {
     return out;
 }
 
+std::string md5HexOfString(const std::string& text) {
+    return md5Hex(text.data(), text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+}
+
 }  // namespace platform

@@ -7,5 +7,7 @@
 namespace platform {
 
 std::string md5Hex(const void* bytes, std::size_t size);
+// A C string's digest: the bytes up to, not including, the first zero byte.
+std::string md5HexOfString(const std::string& text);
 
 }  // namespace platform

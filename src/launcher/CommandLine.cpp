@@ -1,0 +1,99 @@
+#include "launcher/CommandLine.h"
+
+#include <cstdlib>
+
+namespace launcher {
+namespace {
+
+bool parseNumber(const std::string& text, double& out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return end && *end == '\0';
+}
+
+}  // namespace
+
+std::string usage() {
+    return "usage: number-meadow [--device tablet|phone] [--scale 1|2] [--lang CODE] [--data-dir DIR]\n"
+           "                     [--fullscreen] [--headless] [--seconds S] [--seed N]\n"
+           "                     [--script FILE] [--screenshot FILE.png]\n";
+}
+
+std::optional<Options> parseCommandLine(const std::vector<std::string>& args, std::string& error) {
+    Options o;
+    bool phone = false;
+    int scale = 1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--fullscreen") {
+            o.fullscreen = true;
+        } else if (a == "--headless") {
+            o.headless = true;
+        } else if (a == "--device") {
+            if (!value(v)) return std::nullopt;
+            if (v != "tablet" && v != "phone") {
+                error = "--device must be tablet or phone, not " + v;
+                return std::nullopt;
+            }
+            phone = v == "phone";
+        } else if (a == "--scale") {
+            if (!value(v)) return std::nullopt;
+            if (v != "1" && v != "2") {
+                error = "--scale must be 1 or 2, not " + v;
+                return std::nullopt;
+            }
+            scale = v == "2" ? 2 : 1;
+        } else if (a == "--lang") {
+            if (!value(o.language)) return std::nullopt;
+        } else if (a == "--data-dir") {
+            if (!value(o.dataDir)) return std::nullopt;
+        } else if (a == "--seconds") {
+            if (!value(v)) return std::nullopt;
+            if (!parseNumber(v, o.seconds) || o.seconds <= 0) {
+                error = "--seconds needs a positive number, not " + v;
+                return std::nullopt;
+            }
+        } else if (a == "--seed") {
+            if (!value(v)) return std::nullopt;
+            char* end = nullptr;
+            unsigned long long seed = std::strtoull(v.c_str(), &end, 10);
+            if (v.empty() || *end != '\0' || v[0] == '-') {
+                error = "--seed needs a whole number, not " + v;
+                return std::nullopt;
+            }
+            o.seed = seed;
+        } else if (a == "--script") {
+            if (!value(o.scriptFile)) return std::nullopt;
+        } else if (a == "--screenshot") {
+            if (!value(o.screenshotFile)) return std::nullopt;
+        } else {
+            error = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    o.device = phone ? platform::DeviceProfile::phone(scale) : platform::DeviceProfile::tablet(scale);
+    return o;
+}
+
+std::string localeLanguage() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (!value || !*value) continue;
+        std::string locale(value);
+        if (locale == "C" || locale == "POSIX" || locale.rfind("C.", 0) == 0) return "en";
+        return locale.substr(0, locale.find_first_of("_.@"));
+    }
+    return "en";
+}
+
+}  // namespace launcher

@@ -1,0 +1,34 @@
+// The launcher's command line: which device to emulate and how to drive a
+// run. The game itself takes no configuration.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Application.h"
+
+namespace launcher {
+
+struct Options {
+    platform::DeviceProfile device = platform::DeviceProfile::tablet(1);
+    std::string language;  // empty: from the locale
+    std::string dataDir;   // empty: the XDG directories
+    bool fullscreen = false;
+    bool headless = false;
+    double seconds = 0;  // 0: run until quit
+    std::optional<std::uint64_t> seed;
+    std::string scriptFile;
+    std::string screenshotFile;
+};
+
+// Parses argv; on a bad option returns nullopt with a message in error.
+std::optional<Options> parseCommandLine(const std::vector<std::string>& args, std::string& error);
+
+std::string usage();
+
+// The language of the locale (LC_ALL, LC_MESSAGES, LANG): "it_IT.UTF-8" is "it".
+std::string localeLanguage();
+
+}  // namespace launcher

@@ -1,0 +1,98 @@
+#include "launcher/Launcher.h"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "launcher/CommandLine.h"
+#include "launcher/Script.h"
+#include "platform/Bundle.h"
+#include "platform/Files.h"
+#include "platform/Image.h"
+#include "platform/Log.h"
+#include "platform/Random.h"
+#include "platform/UserDefaults.h"
+
+namespace launcher {
+namespace {
+
+bool writeScreenshot(const std::string& file) {
+    int w = 0, h = 0;
+    auto pixels = platform::Application::shared().readPixels(w, h);
+    // The frame is opaque; a 16-bit buffer may leave alpha undefined.
+    for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+    return platform::writePng(file, w, h, pixels.data());
+}
+
+}  // namespace
+
+int run(int argc, char** argv, platform::ApplicationDelegate& delegate, const Hooks& hooks) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    auto options = parseCommandLine(args, error);
+    if (!options) {
+        std::fprintf(stderr, "number-meadow: %s\n%s", error.c_str(), usage().c_str());
+        return 2;
+    }
+
+    std::unique_ptr<ScriptRunner> script;
+    if (!options->scriptFile.empty()) {
+        auto text = platform::readFile(options->scriptFile);
+        if (!text) {
+            std::fprintf(stderr, "number-meadow: cannot read script %s\n", options->scriptFile.c_str());
+            return 2;
+        }
+        auto commands = parseScript(std::string(text->begin(), text->end()), error);
+        if (!commands) {
+            std::fprintf(stderr, "number-meadow: script %s %s\n", options->scriptFile.c_str(), error.c_str());
+            return 2;
+        }
+        auto& app = platform::Application::shared();
+        ScriptTarget target;
+        target.touch = [&app](ScriptCommand::Kind kind, double x, double y) {
+            // Script points are bottom-left based; views are top-left based.
+            platform::Point view{static_cast<float>(x), static_cast<float>(app.device().heightPoints - y)};
+            auto phase = kind == ScriptCommand::Kind::Down   ? platform::TouchPhase::Began
+                         : kind == ScriptCommand::Kind::Move ? platform::TouchPhase::Moved
+                                                             : platform::TouchPhase::Ended;
+            app.injectTouch(0, phase, view);
+        };
+        auto pendingShots = std::make_shared<std::vector<std::string>>();
+        target.screenshot = [pendingShots](const std::string& file) { pendingShots->push_back(file); };
+        app.addAfterDraw([pendingShots] {
+            for (const auto& file : *pendingShots) writeScreenshot(file);
+            pendingShots->clear();
+        });
+        target.dump = [&hooks](const std::string& file) {
+            std::string json = hooks.dumpScene ? hooks.dumpScene() : "null";
+            platform::writeFileAtomically(file, json.data(), json.size());
+        };
+        target.quit = [&app] { app.quit(0); };
+        script = std::make_unique<ScriptRunner>(std::move(*commands), std::move(target));
+        app.addBeforeFrame([runner = script.get()] { runner->step(); });
+    }
+
+    if (!options->dataDir.empty()) platform::setDataDirectory(options->dataDir);
+    if (options->seed) platform::seedRandom(*options->seed);
+    std::string language = options->language.empty() ? localeLanguage() : options->language;
+    platform::UserDefaults::standard().setLanguages({language});
+    platform::Bundle::main().setPreferredLanguages({language});
+
+    platform::LaunchOptions launch;
+    launch.device = options->device;
+    launch.headless = options->headless;
+    launch.fullscreen = options->fullscreen;
+    if (options->seconds > 0) launch.frameLimit = std::max(1L, std::lround(options->seconds * 60.0));
+
+    auto& app = platform::Application::shared();
+    if (!options->screenshotFile.empty()) {
+        // The last frame: the one before the frame limit, or the one a quit was asked in.
+        app.addAfterDraw([&app, file = options->screenshotFile, limit = launch.frameLimit] {
+            if (!app.isRunning() || (limit > 0 && app.frameCount() + 1 >= limit)) writeScreenshot(file);
+        });
+    }
+    return app.run(launch, delegate);
+}
+
+}  // namespace launcher
