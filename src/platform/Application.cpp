@@ -273,7 +273,7 @@ void Application::runFrame() {
     for (auto& fn : beforeFrame_) fn();
 
     bool drew = false;
-    if (animating_ && hasView() && running_) {
+    if (animating_ && hasView()) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glDisable(GL_SCISSOR_TEST);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);

@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include "platform/Image.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+using testsupport::runGame;
+
+TEST(Launcher, HeadlessScreenshotHasTheDeviceSize) {
+    testsupport::TempDir dir;
+    struct Case {
+        std::vector<std::string> options;
+        int width, height;
+    };
+    for (const Case& c : {Case{{}, 1024, 768}, Case{{"--device", "phone", "--scale", "2"}, 960, 640},
+                          Case{{"--device", "tablet", "--scale", "2"}, 2048, 1536}}) {
+        auto options = c.options;
+        options.insert(options.end(), {"--data-dir", dir.path().string(), "--seconds", "0.2", "--screenshot", dir / "s.png"});
+        auto run = runGame(options);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        auto image = platform::loadImageFile(dir / "s.png");
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, c.width);
+        EXPECT_EQ(image->height, c.height);
+    }
+}
+
+TEST(Launcher, BadScriptsAndOptionsExitWithTwo) {
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.path() / "bad.txt", "wait 0.1\nfly 1 2\n");
+    auto bad = runGame({"--script", dir / "bad.txt"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.output.find("line 2"), std::string::npos) << bad.output;
+    EXPECT_EQ(runGame({"--device", "watch"}).exitCode, 2);
+    EXPECT_EQ(runGame({"--script", dir / "missing.txt"}).exitCode, 2);
+}
+
+TEST(Launcher, ScriptScreenshotsAndQuits) {
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.path() / "s.txt", "wait 0.1\ntap 100 100\nscreenshot " + (dir / "mid.png") + "\nquit\n");
+    auto run = runGame({"--data-dir", dir.path().string(), "--script", dir / "s.txt"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(platform::loadImageFile(dir / "mid.png"));
+}
