@@ -39,7 +39,12 @@ Queue& queue() {
 
 bool isMainThread() { return std::this_thread::get_id() == queue().mainThread; }
 
-void markMainThread() { queue().mainThread = std::this_thread::get_id(); }
+void markMainThread() {
+    Queue& q = queue();
+    std::lock_guard lock(q.mutex);
+    q.mainThread = std::this_thread::get_id();
+    q.shutDown = false;
+}
 
 void performOnMainThread(std::function<void()> fn, bool waitUntilDone) {
     Queue& q = queue();

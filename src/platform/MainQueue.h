@@ -15,8 +15,8 @@ void performAfterDelay(double delaySeconds, std::function<void()> fn);
 
 bool isMainThread();
 
-// The frame loop's side: marks the calling thread as main, runs what is
-// queued and what is due. nowSeconds is the loop's clock.
+// The frame loop's side: marks the calling thread as main (and opens the
+// queue), runs what is queued and what is due. nowSeconds is the loop's clock.
 void markMainThread();
 void drainMainQueue(double nowSeconds);
 // Drops queued work and wakes waiters (at exit), so no thread blocks forever.
