@@ -1,0 +1,141 @@
+#include "engine/CCNodeDump.h"
+
+#include <cxxabi.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <typeinfo>
+
+#include "engine/CCDirector.h"
+#include "engine/CCLabelBMFont.h"
+#include "engine/CCLabelTTF.h"
+#include "engine/CCSprite.h"
+
+namespace {
+
+std::string className(const CCNode& node) {
+    const char* mangled = typeid(node).name();
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 && demangled ? demangled : mangled;
+    std::free(demangled);
+    return name;
+}
+
+void appendString(std::string& out, const std::string& s) {
+    out += '"';
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    out += '"';
+}
+
+void appendNumber(std::string& out, float v) {
+    if (!std::isfinite(v)) {
+        out += "null";
+        return;
+    }
+    if (v == 0) v = 0;  // no "-0"
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, ec == std::errc() ? end : buf);
+}
+
+void appendPair(std::string& out, float a, float b) {
+    out += '[';
+    appendNumber(out, a);
+    out += ',';
+    appendNumber(out, b);
+    out += ']';
+}
+
+void appendNode(std::string& out, const CCNode& node, int depth) {
+    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+    out += indent + "{\"class\":";
+    appendString(out, className(node));
+    out += ",\"tag\":" + std::to_string(node.tag());
+    out += ",\"position\":";
+    appendPair(out, node.position().x, node.position().y);
+    out += ",\"scale\":";
+    appendPair(out, node.scaleX(), node.scaleY());
+    out += ",\"rotation\":";
+    appendNumber(out, node.rotation());
+    out += ",\"visible\":";
+    out += node.visible() ? "true" : "false";
+    const auto* rgba = dynamic_cast<const CCRGBAProtocol*>(&node);
+    out += ",\"opacity\":" + std::to_string(rgba ? rgba->opacity() : 255);
+    out += ",\"z\":" + std::to_string(node.zOrder());
+    out += ",\"size\":";
+    appendPair(out, node.contentSize().width, node.contentSize().height);
+
+    const auto* sprite = dynamic_cast<const CCSprite*>(&node);
+    const auto* ttf = dynamic_cast<const CCLabelTTF*>(&node);
+    const auto* bmfont = dynamic_cast<const CCLabelBMFont*>(&node);
+    out += ",\"texture\":";
+    if (sprite && !ttf && sprite->texture() && !sprite->texture()->fileName().empty())
+        appendString(out, sprite->texture()->fileName());
+    else if (bmfont)
+        appendString(out, bmfont->fntFile());
+    else
+        out += "null";
+    out += ",\"frame\":";
+    if (sprite && !sprite->displayFrameName().empty())
+        appendString(out, sprite->displayFrameName());
+    else
+        out += "null";
+    out += ",\"text\":";
+    if (ttf)
+        appendString(out, ttf->string());
+    else if (bmfont)
+        appendString(out, bmfont->string());
+    else
+        out += "null";
+    out += ",\"actions\":" + std::to_string(node.numberOfRunningActions());
+    out += ",\"children\":[";
+    // Drawing order without re-sorting a const tree.
+    const auto& children = node.children();
+    if (!children.empty()) {
+        std::vector<const CCNode*> order;
+        order.reserve(children.size());
+        for (const auto& c : children) order.push_back(c.get());
+        std::sort(order.begin(), order.end(), [](const CCNode* a, const CCNode* b) {
+            return a->zOrder() != b->zOrder() ? a->zOrder() < b->zOrder() : a->orderOfArrival() < b->orderOfArrival();
+        });
+        out += '\n';
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            appendNode(out, *order[i], depth + 1);
+            out += i + 1 < order.size() ? ",\n" : "\n";
+        }
+        out += indent;
+    }
+    out += "]}";
+}
+
+}  // namespace
+
+std::string nodeTreeToJson(const CCNode* node) {
+    if (!node) return "null\n";
+    std::string out;
+    appendNode(out, *node, 0);
+    out += '\n';
+    return out;
+}
+
+std::string runningSceneToJson() { return nodeTreeToJson(CCDirector::sharedDirector()->runningScene()); }

@@ -1,0 +1,265 @@
+#include "engine/CCRenderer.h"
+
+#include <GLES2/gl2.h>
+
+#include <cstring>
+
+#include "platform/Log.h"
+
+namespace {
+
+// uint16 indices address 65536 vertices: 16384 quads per draw call.
+constexpr std::size_t kMaxQuads = 16384;
+
+const char* kVertexShader = R"(
+attribute vec2 a_position;
+attribute vec4 a_color;
+attribute vec2 a_texCoord;
+uniform vec4 u_projection;
+varying lowp vec4 v_color;
+varying mediump vec2 v_texCoord;
+void main() {
+    gl_Position = vec4(a_position * u_projection.xy + u_projection.zw, 0.0, 1.0);
+    v_color = a_color;
+    v_texCoord = a_texCoord;
+}
+)";
+
+const char* kFragmentShader = R"(
+varying lowp vec4 v_color;
+varying mediump vec2 v_texCoord;
+uniform sampler2D u_texture;
+void main() {
+    gl_FragColor = v_color * texture2D(u_texture, v_texCoord);
+}
+)";
+
+enum Attribute : GLuint { kPosition = 0, kColor = 1, kTexCoord = 2 };
+
+GLuint compile(GLenum type, const char* source) {
+    GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char info[1024] = {};
+        glGetShaderInfoLog(shader, sizeof info, nullptr, info);
+        platform::log("renderer: shader does not compile: %s", info);
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+}  // namespace
+
+CCRenderer& CCRenderer::shared() {
+    static CCRenderer renderer;
+    return renderer;
+}
+
+CCRenderer::CCRenderer() {
+    stack_.reserve(64);
+    stack_.push_back(CGAffineTransformIdentity);
+    pending_.reserve(kMaxQuads);
+}
+
+bool CCRenderer::setUp() {
+    // Names from an earlier context died with it: forget them without deleting.
+    ready_ = false;
+    ++generation_;
+    program_ = vertexBuffer_ = indexBuffer_ = white_ = 0;
+    pending_.clear();
+    scissor_ = false;
+
+    GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader);
+    GLuint fs = compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    if (!vs || !fs) return false;
+    program_ = glCreateProgram();
+    glAttachShader(program_, vs);
+    glAttachShader(program_, fs);
+    glBindAttribLocation(program_, kPosition, "a_position");
+    glBindAttribLocation(program_, kColor, "a_color");
+    glBindAttribLocation(program_, kTexCoord, "a_texCoord");
+    glLinkProgram(program_);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint linked = 0;
+    glGetProgramiv(program_, GL_LINK_STATUS, &linked);
+    if (!linked) {
+        platform::log("renderer: shader program does not link");
+        return false;
+    }
+    uProjection_ = glGetUniformLocation(program_, "u_projection");
+    uTexture_ = glGetUniformLocation(program_, "u_texture");
+    glUseProgram(program_);
+    glUniform1i(uTexture_, 0);
+
+    std::vector<GLushort> indices(kMaxQuads * 6);
+    for (std::size_t i = 0; i < kMaxQuads; ++i) {
+        auto base = static_cast<GLushort>(i * 4);
+        // tl, bl, tr, br: two triangles sharing the bl-tr diagonal.
+        GLushort* q = &indices[i * 6];
+        q[0] = base;
+        q[1] = base + 1;
+        q[2] = base + 2;
+        q[3] = base + 3;
+        q[4] = base + 2;
+        q[5] = base + 1;
+    }
+    glGenBuffers(1, &indexBuffer_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLushort), indices.data(), GL_STATIC_DRAW);
+    glGenBuffers(1, &vertexBuffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, kMaxQuads * sizeof(ccV2F_C4B_T2F_Quad), nullptr, GL_STREAM_DRAW);
+
+    glActiveTexture(GL_TEXTURE0);
+    glGenTextures(1, &white_);
+    glBindTexture(GL_TEXTURE_2D, white_);
+    const std::uint8_t white[4] = {255, 255, 255, 255};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_BLEND);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    ready_ = true;
+    return true;
+}
+
+void CCRenderer::tearDown() {
+    if (ready_) {
+        pending_.clear();
+        glDeleteProgram(program_);
+        glDeleteBuffers(1, &vertexBuffer_);
+        glDeleteBuffers(1, &indexBuffer_);
+        glDeleteTextures(1, &white_);
+    }
+    ready_ = false;
+    program_ = vertexBuffer_ = indexBuffer_ = white_ = 0;
+}
+
+void CCRenderer::setTarget(const Target& target) {
+    flush();
+    target_ = target;
+    if (!ready_) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    glViewport(target.x, target.y, target.width, target.height);
+    applyProjection();
+}
+
+void CCRenderer::applyProjection() {
+    float w = target_.widthPoints > 0 ? target_.widthPoints : 1;
+    float h = target_.heightPoints > 0 ? target_.heightPoints : 1;
+    glUseProgram(program_);
+    glUniform4f(uProjection_, 2.0f / w, 2.0f / h, -1.0f, -1.0f);
+}
+
+void CCRenderer::clear(const ccColor4F& color) {
+    flush();
+    if (!ready_) return;
+    // A clear obeys the scissor box and the colour mask; a clear means the whole target.
+    if (scissor_) glDisable(GL_SCISSOR_TEST);
+    glClearColor(color.r, color.g, color.b, color.a);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (scissor_) glEnable(GL_SCISSOR_TEST);
+}
+
+std::size_t CCRenderer::saveStack() {
+    std::size_t mark = stack_.size();
+    stack_.push_back(CGAffineTransformIdentity);
+    return mark;
+}
+
+void CCRenderer::restoreStack(std::size_t mark) {
+    if (mark >= 1 && mark <= stack_.size()) stack_.resize(mark);
+}
+
+void CCRenderer::drawQuads(const ccV2F_C4B_T2F_Quad* quads, std::size_t count, const CGAffineTransform& m,
+                           unsigned texture, ccBlendFunc blend) {
+    if (!ready_ || count == 0) return;
+    if (texture == 0) texture = white_;
+    if (!pending_.empty() && (texture != pendingTexture_ || blend != pendingBlend_)) flush();
+    pendingTexture_ = texture;
+    pendingBlend_ = blend;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (pending_.size() == kMaxQuads) flush();
+        ccV2F_C4B_T2F_Quad q = quads[i];
+        for (ccV2F_C4B_T2F* v : {&q.tl, &q.bl, &q.tr, &q.br}) v->vertices = CGPointApplyAffineTransform(v->vertices, m);
+        pending_.push_back(q);
+    }
+}
+
+void CCRenderer::flush() {
+    if (pending_.empty() || !ready_) {
+        pending_.clear();
+        return;
+    }
+    glUseProgram(program_);
+    bindTexture(pendingTexture_);
+    applyBlend(pendingBlend_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    // Orphan the old storage so the driver need not wait for the previous draw.
+    glBufferData(GL_ARRAY_BUFFER, kMaxQuads * sizeof(ccV2F_C4B_T2F_Quad), nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, pending_.size() * sizeof(ccV2F_C4B_T2F_Quad), pending_.data());
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+    const GLsizei stride = sizeof(ccV2F_C4B_T2F);
+    glEnableVertexAttribArray(kPosition);
+    glEnableVertexAttribArray(kColor);
+    glEnableVertexAttribArray(kTexCoord);
+    glVertexAttribPointer(kPosition, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(ccV2F_C4B_T2F, vertices)));
+    glVertexAttribPointer(kColor, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                          reinterpret_cast<const void*>(offsetof(ccV2F_C4B_T2F, colors)));
+    glVertexAttribPointer(kTexCoord, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(ccV2F_C4B_T2F, u)));
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(pending_.size() * 6), GL_UNSIGNED_SHORT, nullptr);
+    stats_.drawCalls += 1;
+    stats_.quads += static_cast<long>(pending_.size());
+    pending_.clear();
+}
+
+// Texture and blend state are set on every draw call rather than cached:
+// masking nodes may change GL state behind our back, and a draw call costs
+// far more than these two calls.
+void CCRenderer::applyBlend(ccBlendFunc blend) { glBlendFunc(blend.src, blend.dst); }
+
+void CCRenderer::bindTexture(unsigned texture) {
+    if (!ready_) return;
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+void CCRenderer::deleteTexture(unsigned texture, unsigned generation) {
+    if (!ready_ || texture == 0 || generation != generation_) return;
+    if (!pending_.empty() && pendingTexture_ == texture) flush();
+    GLuint name = texture;
+    glDeleteTextures(1, &name);
+}
+
+void CCRenderer::enableScissor(int x, int y, int width, int height) {
+    flush();
+    scissor_ = true;
+    if (!ready_) return;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, y, width, height);
+}
+
+void CCRenderer::disableScissor() {
+    flush();
+    scissor_ = false;
+    if (ready_) glDisable(GL_SCISSOR_TEST);
+}
+
+void CCRenderer::setColorMask(bool r, bool g, bool b, bool a) {
+    flush();
+    if (ready_) glColorMask(r, g, b, a);
+}

@@ -1,0 +1,119 @@
+// The GL ES 2 renderer under every node: a transform stack for the drawing
+// pass, and a quad batcher.
+//
+// Nodes hand their quads over in node space with the current transform; the
+// batcher transforms them on the CPU into one reused vertex buffer and draws
+// every run of consecutive quads that share texture and blend function with
+// a single glDrawElements. Solid colours use a 1x1 white texture, so layers
+// batch with sprites. Colours are premultiplied by their alpha.
+//
+// Anyone who changes GL state directly must flush() first, or the queued
+// quads would be drawn under the new state. The scissor and colour-mask
+// helpers here do it for you.
+//
+// All of it runs on the main thread, inside the director's drawing pass.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/ccTypes.h"
+
+// One vertex as the shader takes it: position in points, colour, texture coordinate.
+struct ccV2F_C4B_T2F {
+    CGPoint vertices;
+    ccColor4B colors;
+    float u = 0, v = 0;
+};
+
+// Corners of a quad: top-left, bottom-left, top-right, bottom-right.
+struct ccV2F_C4B_T2F_Quad {
+    ccV2F_C4B_T2F tl, bl, tr, br;
+};
+
+class CCRenderer {
+public:
+    static CCRenderer& shared();
+
+    // Creates the shaders and buffers in the current GL context. Called when
+    // the director gets its view; again after a new context was made, which
+    // also makes every GL name of the old one stale (see contextGeneration).
+    bool setUp();
+    void tearDown();
+    bool isReady() const { return ready_; }
+    // Incremented by every setUp: objects made in an older context must not
+    // delete their GL names in the new one.
+    unsigned contextGeneration() const { return generation_; }
+
+    // Render target: a framebuffer, its viewport in pixels and the points it shows.
+    struct Target {
+        unsigned framebuffer = 0;
+        int x = 0, y = 0, width = 0, height = 0;  // viewport, pixels
+        float widthPoints = 0, heightPoints = 0;   // orthographic projection, origin bottom-left
+    };
+    void setTarget(const Target& target);
+    const Target& target() const { return target_; }
+    void clear(const ccColor4F& color);
+
+    // The drawing pass's transform stack: node space to the target's points.
+    const CGAffineTransform& currentTransform() const { return stack_.back(); }
+    void pushTransform(const CGAffineTransform& t) { stack_.push_back(t); }
+    void popTransform() {
+        if (stack_.size() > 1) stack_.pop_back();
+    }
+    // Starts a fresh stack (a frame or a render texture's begin); restoreStack undoes it.
+    std::size_t saveStack();
+    void restoreStack(std::size_t mark);
+
+    // Queues quads given in node space, transformed by `transform`.
+    void drawQuads(const ccV2F_C4B_T2F_Quad* quads, std::size_t count, const CGAffineTransform& transform,
+                   unsigned texture, ccBlendFunc blend);
+    void drawQuad(const ccV2F_C4B_T2F_Quad& quad, const CGAffineTransform& transform, unsigned texture,
+                  ccBlendFunc blend) {
+        drawQuads(&quad, 1, transform, texture, blend);
+    }
+    void flush();
+
+    // State that masking and clipping nodes wrap around their subtrees.
+    void enableScissor(int x, int y, int width, int height);
+    void disableScissor();
+    bool isScissorEnabled() const { return scissor_; }
+    void setColorMask(bool r, bool g, bool b, bool a);
+
+    unsigned whiteTexture() const { return white_; }
+
+    // Counters since the last resetStats (the director resets them each frame).
+    struct Stats {
+        int drawCalls = 0;
+        long quads = 0;
+    };
+    const Stats& stats() const { return stats_; }
+    void resetStats() { stats_ = {}; }
+
+    // Binds to unit 0 (texture uploads).
+    void bindTexture(unsigned texture);
+    void deleteTexture(unsigned texture, unsigned generation);
+
+private:
+    CCRenderer();
+    void applyProjection();
+    void applyBlend(ccBlendFunc blend);
+
+    bool ready_ = false;
+    unsigned generation_ = 0;
+    unsigned program_ = 0;
+    int uProjection_ = -1;
+    int uTexture_ = -1;
+    unsigned vertexBuffer_ = 0;
+    unsigned indexBuffer_ = 0;
+    unsigned white_ = 0;
+
+    Target target_;
+    std::vector<CGAffineTransform> stack_;
+    std::vector<ccV2F_C4B_T2F_Quad> pending_;
+    unsigned pendingTexture_ = 0;
+    ccBlendFunc pendingBlend_;
+    bool scissor_ = false;
+    Stats stats_;
+};
