@@ -1,0 +1,325 @@
+"""The main menu's generated pictures: the meadow behind everything and the
+tree the two birds sit in. Both are drawn from the layout table, so the pond
+lies under the fountain, the branches under the perches and the flowers under
+the butterfly, on the tablet and on the phone alike."""
+from __future__ import annotations
+
+import math
+import random
+
+import draw as d
+from draw import f
+from menu_layout import places, size
+
+
+def _y(p: dict, y: float) -> float:
+    """Engine y (up) to picture y (down)."""
+    return p["screen"][1] - y
+
+
+def _hills(p: dict, u: float) -> str:
+    w, h = p["screen"]
+    top = _y(p, p["horizon"])
+    out = []
+    # Far hills, bluish, then nearer ones; each a row of soft bumps.
+    for colour, lift, bumps, phase in (("#a9dd86", 46, 3, 0.3), ("#8fd160", 22, 4, 1.7)):
+        pts = []
+        n = 48
+        for i in range(n + 1):
+            x = w * i / n
+            yy = top - lift * u + math.sin(i / n * math.pi * bumps + phase) * 14 * u \
+                - math.sin(i / n * math.pi * 2 * bumps + phase * 2) * 6 * u
+            pts.append(f"{f(x)} {f(yy)}")
+        path = f"M0 {f(h)} L" + " L".join(pts) + f" L{f(w)} {f(h)} Z"
+        out.append(f'<path d="{path}" fill="{colour}" stroke="{d.INK}" stroke-width="{f(2.4 * u)}" stroke-linejoin="round"/>')
+    return "".join(out)
+
+
+def _meadow(p: dict, u: float) -> str:
+    w, h = p["screen"]
+    top = _y(p, p["horizon"])
+    pts = []
+    n = 40
+    for i in range(n + 1):
+        x = w * i / n
+        yy = top + math.sin(i / n * math.pi * 3.0 + 0.8) * 6 * u
+        pts.append(f"{f(x)} {f(yy)}")
+    path = f"M0 {f(h)} L" + " L".join(pts) + f" L{f(w)} {f(h)} Z"
+    grad = (f'<linearGradient id="meadow" x1="0" y1="{f(top)}" x2="0" y2="{f(h)}" gradientUnits="userSpaceOnUse">'
+            f'<stop offset="0" stop-color="{d.GRASS_LIGHT}"/><stop offset="1" stop-color="{d.GRASS}"/></linearGradient>')
+    stripes = []
+    # Gentle mown bands give the flat meadow some depth.
+    for i, yy in enumerate((0.30, 0.55, 0.78)):
+        y0 = top + (h - top) * yy
+        stripes.append(f'<path d="M0 {f(y0)} Q{f(w * 0.5)} {f(y0 - 26 * u)} {f(w)} {f(y0 + 8 * u)} L{f(w)} {f(y0 + 30 * u)} '
+                       f'Q{f(w * 0.5)} {f(y0 + 6 * u)} 0 {f(y0 + 34 * u)} Z" fill="#ffffff" opacity="0.10"/>')
+    return (f"<defs>{grad}</defs>"
+            f'<path d="{path}" fill="url(#meadow)" stroke="{d.INK}" stroke-width="{f(2.4 * u)}" stroke-linejoin="round"/>'
+            + "".join(stripes))
+
+
+def _sun(p: dict, u: float) -> str:
+    x, y = p["sun"][0], _y(p, p["sun"][1])
+    r = 40 * u
+    rays = []
+    for i in range(12):
+        a = i * math.pi / 6
+        x1, y1 = x + math.cos(a) * r * 1.25, y + math.sin(a) * r * 1.25
+        x2, y2 = x + math.cos(a) * r * 1.6, y + math.sin(a) * r * 1.6
+        rays.append(f"M{f(x1)} {f(y1)} L{f(x2)} {f(y2)}")
+    return (f'<path d="{" ".join(rays)}" stroke="#ffc02e" stroke-width="{f(6 * u)}" stroke-linecap="round"/>'
+            f'<circle cx="{f(x)}" cy="{f(y)}" r="{f(r)}" fill="#ffd84a" stroke="#f0a22e" stroke-width="{f(4 * u)}"/>'
+            f'<circle cx="{f(x - r * 0.3)}" cy="{f(y - r * 0.3)}" r="{f(r * 0.35)}" fill="#fff3a8" opacity="0.8"/>')
+
+
+def _pond(p: dict, u: float) -> str:
+    cx, cy, rx, ry = p["pond"]
+    cy = _y(p, cy)
+    grad = (f'<radialGradient id="water" cx="{f(cx)}" cy="{f(cy - ry * 0.3)}" r="{f(rx)}" '
+            f'gradientTransform="translate(0 {f(cy)}) scale(1 {f(ry / rx)}) translate(0 {f(-cy)})" gradientUnits="userSpaceOnUse">'
+            f'<stop offset="0" stop-color="{d.WATER_LIGHT}"/><stop offset="1" stop-color="{d.WATER}"/></radialGradient>')
+    out = [f"<defs>{grad}</defs>",
+           f'<ellipse cx="{f(cx)}" cy="{f(cy + 4 * u)}" rx="{f(rx + 14 * u)}" ry="{f(ry + 11 * u)}" fill="{d.GRASS_DARK}" opacity="0.55"/>',
+           f'<ellipse cx="{f(cx)}" cy="{f(cy)}" rx="{f(rx + 6 * u)}" ry="{f(ry + 5 * u)}" fill="#d8c58c" stroke="{d.INK}" stroke-width="{f(2.6 * u)}"/>',
+           f'<ellipse cx="{f(cx)}" cy="{f(cy + 2 * u)}" rx="{f(rx)}" ry="{f(ry)}" fill="url(#water)" stroke="#2d7fb0" stroke-width="{f(2.4 * u)}"/>']
+    # Ripples and glints.
+    for ox, oy, s in ((-0.55, -0.25, 0.16), (0.5, 0.35, 0.2), (-0.25, 0.5, 0.12), (0.62, -0.35, 0.1)):
+        x, y = cx + ox * rx, cy + oy * ry
+        out.append(f'<path d="M{f(x - rx * s)} {f(y)} Q{f(x)} {f(y - ry * s * 1.2)} {f(x + rx * s)} {f(y)}" '
+                   f'fill="none" stroke="#ffffff" stroke-width="{f(2.6 * u)}" stroke-linecap="round" opacity="0.85"/>')
+    # Lily pads, with one pink flower.
+    for i, (ox, oy, r) in enumerate(((-0.72, 0.1, 16), (0.74, 0.12, 14), (0.36, -0.55, 11))):
+        x, y, r = cx + ox * rx, cy + oy * ry, r * u
+        a0 = 0.3 + i
+        x1, y1 = x + math.cos(a0) * r, y + math.sin(a0) * r * 0.6
+        x2, y2 = x + math.cos(a0 + 0.5) * r, y + math.sin(a0 + 0.5) * r * 0.6
+        out.append(f'<path d="M{f(x)} {f(y)} L{f(x1)} {f(y1)} A{f(r)} {f(r * 0.6)} 0 1 0 {f(x2)} {f(y2)} Z" '
+                   f'fill="{d.LEAF_LIGHT}" stroke="{d.INK}" stroke-width="{f(1.8 * u)}" stroke-linejoin="round"/>')
+        if i == 0:
+            out.append(f'<circle cx="{f(x - r * 0.2)}" cy="{f(y - r * 0.25)}" r="{f(r * 0.38)}" fill="#ff8fb1" stroke="{d.INK}" stroke-width="{f(1.5 * u)}"/>'
+                       f'<circle cx="{f(x - r * 0.2)}" cy="{f(y - r * 0.25)}" r="{f(r * 0.15)}" fill="#ffe066"/>')
+    # Reeds at both ends.
+    for side in (-1, 1):
+        bx = cx + side * (rx - 10 * u)
+        by = cy - ry * 0.25
+        for k, (dx, hgt) in enumerate(((-8, 44), (0, 58), (9, 48))):
+            x = bx + dx * u * side
+            top = by - hgt * u
+            out.append(f'<path d="M{f(x)} {f(by)} Q{f(x - 2 * u)} {f((by + top) / 2)} {f(x + side * 3 * u)} {f(top)}" '
+                       f'fill="none" stroke="{d.INK}" stroke-width="{f(5 * u)}" stroke-linecap="round"/>'
+                       f'<path d="M{f(x)} {f(by)} Q{f(x - 2 * u)} {f((by + top) / 2)} {f(x + side * 3 * u)} {f(top)}" '
+                       f'fill="none" stroke="{d.LEAF}" stroke-width="{f(2.4 * u)}" stroke-linecap="round"/>')
+            if k == 1:
+                out.append(f'<rect x="{f(x + side * 3 * u - 4 * u)}" y="{f(top - 4 * u)}" width="{f(8 * u)}" height="{f(18 * u)}" '
+                           f'rx="{f(4 * u)}" fill="#8a5a2b" stroke="{d.INK}" stroke-width="{f(1.6 * u)}"/>')
+    return "".join(out)
+
+
+def _landing_spots(p: dict, u: float) -> str:
+    """Soft clover patches where the frog lands, so its hops look aimed."""
+    fw, fh = size("frog3.png", "ipad")
+    out = []
+    cx, cy, rx, ry = p["pond"]
+    for x, y in p["frog_targets"]:
+        fy = y - fh * 0.42 * u
+        if ((x - cx) / rx) ** 2 + ((fy - cy) / ry) ** 2 < 1.2:
+            continue
+        out.append(f'<ellipse cx="{f(x)}" cy="{f(_y(p, fy))}" rx="{f(fw * 0.5 * u)}" ry="{f(fw * 0.14 * u)}" '
+                   f'fill="{d.GRASS_DARK}" opacity="0.16"/>')
+    return "".join(out)
+
+
+def _butterfly_flowers(p: dict, u: float) -> str:
+    x, y = p["butterfly"]
+    out = []
+    for i, colour in enumerate(("#ff5f7e", "#b36bff")):
+        fx = x + 110 * i   # the butterfly hops 110 points on either device
+        out.append(d.tulip(fx, _y(p, y - 32 * u), 1.4 * u, colour))
+    return "".join(out)
+
+
+def _scatter(p: dict, u: float, rng: random.Random) -> str:
+    """Daisies and grass tufts on free spots of the meadow."""
+    w, h = p["screen"]
+    keep_out = []
+    cx, cy, rx, ry = p["pond"]
+    keep_out.append(lambda x, y: ((x - cx) / (rx + 30 * u)) ** 2 + ((y - cy) / (ry + 30 * u)) ** 2 < 1)
+    for bx, by in p["buttons"]:
+        bw, bh = size("main-menu-button-learn.png", "ipad")
+        keep_out.append(lambda x, y, bx=bx, by=by: abs(x - bx) < bw * 0.55 * u and abs(y - by) < bh * 0.6 * u)
+    bxf, byf = p["butterfly"]
+    keep_out.append(lambda x, y: bxf - 30 * u < x < bxf + 140 * u and byf - 80 * u < y < byf + 20 * u)
+    for (sx, sy), _, sc in p["sheep"]:
+        keep_out.append(lambda x, y, sx=sx, sy=sy: abs(x - sx) < 70 * u and abs(y - sy) < 55 * u)
+    for tx, ty in p["frog_targets"]:
+        keep_out.append(lambda x, y, tx=tx, ty=ty: abs(x - tx) < 55 * u and abs(y - ty) < 50 * u)
+    tl, tb, tr, tt = p["tree"]
+    keep_out.append(lambda x, y: x > p["trunk"][0] - 40 * u and y > p["trunk"][1] - 30 * u)
+
+    out = []
+    placed = 0
+    tries = 0
+    horizon = p["horizon"] - 30 * u
+    while placed < 26 and tries < 2000:
+        tries += 1
+        x = rng.uniform(12 * u, w - 12 * u)
+        y = rng.uniform(14 * u, horizon)
+        if any(k(x, y) for k in keep_out):
+            continue
+        placed += 1
+        depth = 0.7 + 0.3 * (1 - y / horizon)
+        kind = rng.random()
+        if kind < 0.45:
+            out.append(d.tuft(x, _y(p, y), 1.3 * u * depth))
+        elif kind < 0.8:
+            out.append(d.daisy(x, _y(p, y), 15 * u * depth, u=u))
+        else:
+            out.append(d.daisy(x, _y(p, y), 13 * u * depth, petal="#ffd23f", heart="#ff8c1a", u=u))
+        keep_out.append(lambda xx, yy, x=x, y=y: abs(xx - x) < 40 * u and abs(yy - y) < 30 * u)
+    return "".join(out)
+
+
+def _bushes(p: dict, u: float) -> str:
+    w, _ = p["screen"]
+    hz = p["horizon"]
+    out = []
+    for x, y, s in ((-10 * u, hz - 60 * u, 1.1), (w * 0.3, hz - 8 * u, 0.6), (w * 0.7, hz - 4 * u, 0.55)):
+        yy = _y(p, y)
+        circles = [(x - 30 * s * u, yy, 28 * s * u), (x, yy - 14 * s * u, 34 * s * u), (x + 32 * s * u, yy, 26 * s * u)]
+        out.append(d.blob(circles, d.LEAF, d.INK, 2.4 * u))
+        out.append(f'<circle cx="{f(x - 6 * s * u)}" cy="{f(yy - 26 * s * u)}" r="{f(10 * s * u)}" fill="{d.LEAF_LIGHT}"/>')
+    return "".join(out)
+
+
+def _fence(p: dict, u: float) -> str:
+    """A low wooden fence at the back of the sheep's corner."""
+    hz = p["horizon"]
+    x0, x1 = 8 * u, 260 * u
+    base = _y(p, hz - 40 * u)
+    out = []
+    for yy in (base - 26 * u, base - 12 * u):
+        out.append(f'<path d="M{f(x0)} {f(yy)} L{f(x1)} {f(yy + 6 * u)}" stroke="{d.INK}" stroke-width="{f(9 * u)}" stroke-linecap="round"/>'
+                   f'<path d="M{f(x0)} {f(yy)} L{f(x1)} {f(yy + 6 * u)}" stroke="#d9a066" stroke-width="{f(5 * u)}" stroke-linecap="round"/>')
+    n = 6
+    for i in range(n):
+        x = x0 + (x1 - x0) * (i + 0.5) / n
+        yy = base + 6 * u * (i + 0.5) / n
+        out.append(f'<path d="M{f(x - 5 * u)} {f(yy + 4 * u)} L{f(x - 5 * u)} {f(yy - 36 * u)} L{f(x)} {f(yy - 42 * u)} '
+                   f'L{f(x + 5 * u)} {f(yy - 36 * u)} L{f(x + 5 * u)} {f(yy + 4 * u)} Z" fill="#e3ad72" stroke="{d.INK}" '
+                   f'stroke-width="{f(2 * u)}" stroke-linejoin="round"/>')
+    return "".join(out)
+
+
+def background(device: str) -> tuple[str, tuple[int, int]]:
+    p = places(device)
+    u = p["unit"]
+    w, h = p["screen"]
+    rng = random.Random(7)
+    sky = (f'<defs><linearGradient id="sky" x1="0" y1="0" x2="0" y2="{f(_y(p, p["horizon"]))}" gradientUnits="userSpaceOnUse">'
+           f'<stop offset="0" stop-color="{d.SKY_TOP}"/><stop offset="1" stop-color="{d.SKY_LOW}"/></linearGradient></defs>'
+           f'<rect width="{w}" height="{h}" fill="url(#sky)"/>')
+    body = (sky + _sun(p, u) + _hills(p, u) + _meadow(p, u) + _bushes(p, u) + _fence(p, u)
+            + _landing_spots(p, u) + _pond(p, u) + _scatter(p, u, rng) + _butterfly_flowers(p, u))
+    return d.svg(w, h, body), (w, h)
+
+
+def tree(device: str) -> tuple[str, tuple[int, int]]:
+    """The tree at the top right: a trunk, a leafy crown and one branch under
+    each perch. The picture covers the box p["tree"]; it is drawn over the
+    clouds and under the birds."""
+    p = places(device)
+    u = p["unit"]
+    left, bottom, right, top = p["tree"]
+    w, h = right - left, top - bottom
+
+    def X(x):   # screen x to picture x
+        return x - left
+
+    def Y(y):   # screen y to picture y
+        return top - y
+
+    bh = size("bird1.png", "ipad")[1] * u
+    perches = [tuple(q) for q in p["bird1_perches"]] + [tuple(q) for q in p["bird2_perches"]]
+    px = [q[0] for q in perches]
+    py = [q[1] for q in perches]
+    ccx, ccy = (min(px) + max(px)) / 2, (min(py) + max(py)) / 2 + 18 * u
+    tx, ty = p["trunk"]
+    out = []
+    # Trunk, widening at the foot.
+    trunk_top = min(py) - bh * 0.2
+    out.append(f'<path d="M{f(X(tx - 16 * u))} {f(Y(trunk_top))} C{f(X(tx - 14 * u))} {f(Y(ty + 50 * u))} {f(X(tx - 18 * u))} {f(Y(ty + 16 * u))} '
+               f'{f(X(tx - 32 * u))} {f(Y(ty))} L{f(X(tx + 32 * u))} {f(Y(ty))} C{f(X(tx + 18 * u))} {f(Y(ty + 16 * u))} '
+               f'{f(X(tx + 14 * u))} {f(Y(ty + 50 * u))} {f(X(tx + 16 * u))} {f(Y(trunk_top))} Z" '
+               f'fill="{d.BARK}" stroke="{d.INK}" stroke-width="{f(3 * u)}" stroke-linejoin="round"/>')
+    out.append(f'<path d="M{f(X(tx - 4 * u))} {f(Y(ty + 20 * u))} Q{f(X(tx))} {f(Y(ty + 40 * u))} {f(X(tx - 5 * u))} {f(Y(ty + 60 * u))}" '
+               f'fill="none" stroke="{d.BARK_DARK}" stroke-width="{f(2.4 * u)}" stroke-linecap="round"/>')
+    # Crown: one outlined blob, rounder towards the top.
+    r0 = 74 * u
+    circles = [(X(ccx), Y(ccy), r0 * 1.15),
+               (X(ccx - 62 * u), Y(ccy - 12 * u), r0 * 0.8), (X(ccx + 64 * u), Y(ccy - 14 * u), r0 * 0.85),
+               (X(ccx - 36 * u), Y(ccy + 44 * u), r0 * 0.78), (X(ccx + 36 * u), Y(ccy + 46 * u), r0 * 0.8),
+               (X(ccx - 10 * u), Y(ccy - 48 * u), r0 * 0.75), (X(ccx + 48 * u), Y(ccy - 50 * u), r0 * 0.6),
+               (X(ccx - 56 * u), Y(ccy - 46 * u), r0 * 0.55)]
+    out.append(d.blob(circles, d.LEAF, d.INK, 3 * u))
+    # Darker lower leaves and light upper ones for volume.
+    clip = "".join(f'<circle cx="{f(x)}" cy="{f(y)}" r="{f(r)}"/>' for x, y, r in circles)
+    shade = "".join(f'<circle cx="{f(x + r * 0.15)}" cy="{f(y + r * 0.35)}" r="{f(r * 0.8)}"/>' for x, y, r in circles)
+    light = "".join(f'<circle cx="{f(x - r * 0.25)}" cy="{f(y - r * 0.35)}" r="{f(r * 0.45)}"/>' for x, y, r in circles[:5])
+    out.append(f'<clipPath id="crown">{clip}</clipPath><g clip-path="url(#crown)">'
+               f'<g fill="{d.LEAF_DARK}" opacity="0.55">{shade}</g><g fill="{d.LEAF_LIGHT}" opacity="0.9">{light}</g></g>')
+    # A short bough under every perch, reaching out of the leaves.
+    for (x, y) in perches:
+        feet = y - bh * 0.44
+        side = 1 if x >= ccx else -1
+        x0, x1 = x - side * 30 * u, x + side * 24 * u
+        path = (f"M{f(X(x0))} {f(Y(feet - 6 * u))} Q{f(X(x))} {f(Y(feet - 1 * u))} {f(X(x1))} {f(Y(feet + 4 * u))}")
+        out.append(f'<path d="{path}" fill="none" stroke="{d.INK}" stroke-width="{f(10 * u)}" stroke-linecap="round"/>'
+                   f'<path d="{path}" fill="none" stroke="{d.BARK}" stroke-width="{f(5.4 * u)}" stroke-linecap="round"/>')
+        lx, ly = X(x1 + side * 3 * u), Y(feet + 9 * u)
+        out.append(f'<ellipse cx="{f(lx)}" cy="{f(ly)}" rx="{f(9 * u)}" ry="{f(5 * u)}" transform="rotate({-35 * side} {f(lx)} {f(ly)})" '
+                   f'fill="{d.LEAF_LIGHT}" stroke="{d.INK}" stroke-width="{f(1.8 * u)}"/>')
+    # Apples on the crown, away from the perches.
+    for ax, ay in ((ccx - 70 * u, ccy + 24 * u), (ccx + 20 * u, ccy + 62 * u), (ccx + 80 * u, ccy + 22 * u)):
+        out.append(f'<circle cx="{f(X(ax))}" cy="{f(Y(ay))}" r="{f(7 * u)}" fill="#ff4d4d" stroke="{d.INK}" stroke-width="{f(1.8 * u)}"/>'
+                   f'<circle cx="{f(X(ax) - 2 * u)}" cy="{f(Y(ay) - 2 * u)}" r="{f(2 * u)}" fill="#ffffff" opacity="0.8"/>')
+    return d.svg(w, h, "".join(out)), (w, h)
+
+
+# The four activity buttons: a green board (the caption is written on it by
+# the scene's code, centred 5 points below the picture's centre) under a
+# round badge whose picture tells a child who cannot read yet what it opens.
+_ICONS = {
+    "learn": ("#ff9f1c",
+              '<text x="95" y="38" font-family="Andika" font-weight="bold" font-size="25" text-anchor="middle" '
+              'fill="#ffffff" stroke="{ink}" stroke-width="5" stroke-linejoin="round" paint-order="stroke">123</text>'),
+    "draw": ("#b56cf5",
+             '<g transform="rotate(-40 95 28)"><path d="M78 22 L106 22 L114 28 L106 34 L78 34 Z" fill="#ffd23f" stroke="{ink}" stroke-width="3" stroke-linejoin="round"/>'
+             '<path d="M106 22 L114 28 L106 34 Z" fill="#f4c7a1" stroke="{ink}" stroke-width="2.4" stroke-linejoin="round"/>'
+             '<path d="M111.5 26.5 L114 28 L111.5 29.5 Z" fill="{ink}"/>'
+             '<rect x="72" y="22" width="8" height="12" rx="2" fill="#ff8fb1" stroke="{ink}" stroke-width="3"/></g>'),
+    "count": ("#3fa9f5",
+              '<circle cx="84" cy="34" r="8" fill="#ff5a5f" stroke="{ink}" stroke-width="3"/>'
+              '<circle cx="106" cy="34" r="8" fill="#ffd23f" stroke="{ink}" stroke-width="3"/>'
+              '<circle cx="95" cy="17" r="8" fill="#6cc644" stroke="{ink}" stroke-width="3"/>'),
+    "play": ("#ff5a5f",
+             '<path d="M76 33 L114 33 L108 42 L82 42 Z" fill="#9a6234" stroke="{ink}" stroke-width="3" stroke-linejoin="round"/>'
+             '<path d="M94 31 L94 10 L110 29 Z" fill="#ffffff" stroke="{ink}" stroke-width="2.8" stroke-linejoin="round"/>'
+             '<path d="M92 31 L92 14 L80 29 Z" fill="#ffd23f" stroke="{ink}" stroke-width="2.8" stroke-linejoin="round"/>'),
+}
+
+
+def menu_button(kind: str, pressed: bool, w: int, h: int) -> str:
+    badge, icon = _ICONS[kind]
+    top = "#5cbf3a" if not pressed else "#4aa52d"
+    low = "#3c9126" if not pressed else "#2f7a1d"
+    dy = 3 if pressed else 0
+    body = (f'<defs><linearGradient id="board" x1="0" y1="30" x2="0" y2="110" gradientUnits="userSpaceOnUse">'
+            f'<stop offset="0" stop-color="{top}"/><stop offset="1" stop-color="{low}"/></linearGradient></defs>'
+            f'<rect x="8" y="36" width="174" height="80" rx="24" fill="#2a5a14" opacity="0.35"/>'
+            f'<g transform="translate(0 {dy})">'
+            f'<rect x="6" y="30" width="178" height="80" rx="24" fill="url(#board)" stroke="{d.INK}" stroke-width="4"/>'
+            f'<rect x="13" y="37" width="164" height="66" rx="18" fill="none" stroke="#bdf07a" stroke-width="3" opacity="0.9"/>'
+            f'<circle cx="95" cy="28" r="27" fill="{badge}" stroke="{d.INK}" stroke-width="4"/>'
+            f'<path d="M76 20 A20 20 0 0 1 100 6" fill="none" stroke="#ffffff" stroke-width="4" stroke-linecap="round" opacity="0.5"/>'
+            f'{icon.replace("{ink}", d.INK)}</g>')
+    return d.svg(w, h, body, view=(0, 0, 190, 130))
