@@ -139,6 +139,9 @@ void CCDirector::setNextScene() {
         if (sendCleanupToScene_) old->cleanup();
     }
     runningScene_ = next;
+    // Release a replaced scene before the new one enters, so that a scene
+    // purging unused textures on entry frees the old scene's art.
+    old = nullptr;
     if (next) {
         next->onEnter();
         next->onEnterTransitionDidFinish();

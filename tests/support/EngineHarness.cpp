@@ -58,9 +58,9 @@ State& state() {
 void resetEngine() {
     CCDirector* director = CCDirector::sharedDirector();
     // Leave no scene from an earlier test running.
-    if (director->runningScene() || director->sceneCount()) {
-        director->end();
-        // end() dropped the view: re-attach the one that still exists.
+    if (director->runningScene() || director->sceneCount()) director->end();
+    if (!director->view()) {
+        // end() dropped the view: re-attach the window that still exists.
         Ref<CCGLView> view = CCGLView::viewWithFrame(CGRectZero);
         director->setView(view);
         director->enableRetinaDisplay(true);
