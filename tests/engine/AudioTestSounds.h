@@ -1,0 +1,114 @@
+// Test sounds for the audio tests: WAV files written on the spot, the
+// encoded fixtures, and a bundle pointed at a temporary directory.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Bundle.h"
+#include "support/TempDir.h"
+
+namespace audiotest {
+
+// The committed mp3/m4a fixtures (see fixtures/README.md).
+inline std::filesystem::path fixture(const std::string& name) {
+    return std::filesystem::path(NM_TEST_SOURCE_DIR) / "tests/engine/fixtures" / name;
+}
+inline constexpr long kToneFrames = 22050;  // tone.mp3, tone.m4a: 0.5 s at 44100 Hz
+inline constexpr int kTonePeriod = 50;      // 882 Hz
+
+// A 16-bit PCM WAV; sample(frame, channel) gives each value.
+inline void writeWav(const std::filesystem::path& file, int rate, int channels, long frames,
+                     const std::function<int16_t(long, int)>& sample) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    uint32_t bytes = uint32_t(frames * channels * 2);
+    out.write("RIFF", 4);
+    u32(36 + bytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(uint16_t(channels));
+    u32(uint32_t(rate));
+    u32(uint32_t(rate * channels * 2));
+    u16(uint16_t(channels * 2));
+    u16(16);
+    out.write("data", 4);
+    u32(bytes);
+    for (long f = 0; f < frames; ++f) {
+        for (int c = 0; c < channels; ++c) {
+            u16(uint16_t(sample(f, c)));
+        }
+    }
+}
+
+inline int16_t sine(long frame, int period, double amplitude = 12000) {
+    return int16_t(std::lround(amplitude * std::sin(2 * M_PI * double(frame) / period)));
+}
+
+// A mono sine WAV of the given length.
+inline void writeTone(const std::filesystem::path& file, double seconds, int rate = 44100) {
+    writeWav(file, rate, 1, long(seconds * rate), [](long f, int) { return sine(f, kTonePeriod); });
+}
+
+// Points the main bundle at a fresh directory for one test and puts it back after.
+class TempBundle {
+public:
+    TempBundle() : saved_(platform::Bundle::main().resourcePath()), languages_(platform::Bundle::main().preferredLanguages()) {
+        platform::Bundle::main().setResourcePath(dir_.path().string());
+        platform::Bundle::main().setPreferredLanguages({"en"});
+    }
+    ~TempBundle() {
+        platform::Bundle::main().setResourcePath(saved_);
+        platform::Bundle::main().setPreferredLanguages(languages_);
+    }
+    const std::filesystem::path& path() const { return dir_.path(); }
+    std::filesystem::path operator/(const std::string& name) const { return dir_.path() / name; }
+    void copyFixture(const std::string& name, const std::string& as = {}) const {
+        std::filesystem::copy_file(fixture(name), dir_.path() / (as.empty() ? name : as),
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+
+private:
+    testsupport::TempDir dir_;
+    std::string saved_;
+    std::vector<std::string> languages_;
+};
+
+// Index of the first frame after `from` where a run of at least `run`
+// near-silent frames begins, or -1.
+inline long findSilence(const std::vector<int16_t>& mono, long from, long run, int threshold = 200) {
+    long length = 0;
+    for (long i = from; i < long(mono.size()); ++i) {
+        length = std::abs(mono[size_t(i)]) < threshold ? length + 1 : 0;
+        if (length >= run) {
+            return i - run + 1;
+        }
+    }
+    return -1;
+}
+
+// Distances between upward zero crossings of a signal, from `from` on.
+inline std::vector<long> crossingGaps(const std::vector<int16_t>& mono, long from) {
+    std::vector<long> gaps;
+    long last = -1;
+    for (long i = std::max(from, 1L); i < long(mono.size()); ++i) {
+        if (mono[size_t(i - 1)] < 0 && mono[size_t(i)] >= 0) {
+            if (last >= 0) {
+                gaps.push_back(i - last);
+            }
+            last = i;
+        }
+    }
+    return gaps;
+}
+
+}  // namespace audiotest
