@@ -77,6 +77,11 @@ bool FrameConverter::convert(const AVFrame& frame, std::vector<int16_t>& out) {
         int r = swr_alloc_set_opts2(&s.swr, &outLayout, AV_SAMPLE_FMT_S16, out_.sampleRate, &inLayout,
                                     AVSampleFormat(frame.format), frame.sample_rate, 0, nullptr);
         av_channel_layout_uninit(&outLayout);
+        if (r >= 0 && inLayout.nb_channels == 1 && out_.channels == 2) {
+            // Mono is the same sound on both speakers, not a centre speaker 3 dB down.
+            const double both[2] = {1.0, 1.0};
+            r = swr_set_matrix(s.swr, both, 1);
+        }
         if (r < 0 || swr_init(s.swr) < 0) {
             swr_free(&s.swr);
             av_channel_layout_uninit(&inLayout);
@@ -337,7 +342,7 @@ std::optional<PcmBuffer> Decoder::decodeFile(const std::string& path, double max
             break;
         }
         if (frames >= limit) {
-            platform::log("audio: %s is longer than %.0f s; the rest is left out", path.c_str(), maxSeconds);
+            platform::log("audio: %s is longer than %g s; the rest is left out", path.c_str(), maxSeconds);
             frames = limit;
             break;
         }
