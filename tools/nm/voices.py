@@ -44,7 +44,9 @@ def speak(lang: str, text: str, wav: Path, scratch: Path) -> None:
 def level(src: Path, dst: Path) -> None:
     """Trims the silence at both ends (keeping a short breath of room),
     normalises, and resamples to 44.1 kHz mono."""
-    run(["sox", src, "-r", "44100", "-c", "1", "-b", "16", dst,
+    # -R: repeatable (seeded) processing; -D: no dither noise, so a rebuild
+    # gives the same samples.
+    run(["sox", "-R", "-D", src, "-r", "44100", "-c", "1", "-b", "16", dst,
          "silence", "1", "0.02", "0.4%", "reverse", "silence", "1", "0.02", "0.4%", "reverse",
          "highpass", "70", "norm", "-2", "pad", "0.05", "0.12"])
 
