@@ -25,11 +25,11 @@ std::string errorText(int code) {
 }
 
 void quietLibraryLog() {
-    // FFmpeg's own warnings about odd files would drown our one-line reports.
+    // FFmpeg's own messages about odd files only repeat our one-line reports.
     static std::once_flag once;
     std::call_once(once, [] {
-        if (av_log_get_level() > AV_LOG_ERROR) {
-            av_log_set_level(AV_LOG_ERROR);
+        if (av_log_get_level() > AV_LOG_FATAL) {
+            av_log_set_level(AV_LOG_FATAL);
         }
     });
 }
