@@ -148,7 +148,8 @@ def _scatter(p: dict, u: float, rng: random.Random) -> str:
         bw, bh = size("main-menu-button-learn.png", "ipad")
         keep_out.append(lambda x, y, bx=bx, by=by: abs(x - bx) < bw * 0.55 * u and abs(y - by) < bh * 0.6 * u)
     bxf, byf = p["butterfly"]
-    keep_out.append(lambda x, y: bxf - 30 * u < x < bxf + 140 * u and byf - 80 * u < y < byf + 20 * u)
+    # The butterfly hops 110 points on either device: keep both flowers clear.
+    keep_out.append(lambda x, y: bxf - 34 * u < x < bxf + 110 + 34 * u and byf - 80 * u < y < byf + 20 * u)
     for (sx, sy), _, sc in p["sheep"]:
         keep_out.append(lambda x, y, sx=sx, sy=sy: abs(x - sx) < 70 * u and abs(y - sy) < 55 * u)
     for tx, ty in p["frog_targets"]:
