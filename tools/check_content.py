@@ -264,7 +264,7 @@ class Checker:
 
     # --- the content document ---------------------------------------------
     def check_document(self) -> None:
-        spec = self.m.get("document", {})
+        wanted = self.m.get("document", {})
         docs = {}
         for lang in self.langs:
             rel = str(self.lproj(lang, "data1.plist").relative_to(self.res))
@@ -274,7 +274,7 @@ class Checker:
                     self.fail(f"{rel}: the root is not a dictionary")
                 continue
             docs[lang] = doc
-            for key, shape in spec.items():
+            for key, shape in wanted.items():
                 if key not in doc:
                     self.fail(f"{rel}: no key {key!r}")
                 else:

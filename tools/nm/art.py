@@ -31,11 +31,11 @@ def point_size(entry: dict, device: str | None) -> tuple[int, int] | None:
     return (w, h)
 
 
-def _maker(spec: str):
+def _maker(ref: str):
     for d in MAKER_DIRS:
         if str(d) not in sys.path:
             sys.path.insert(0, str(d))
-    module, func = spec.split(":")
+    module, func = ref.split(":")
     return getattr(importlib.import_module(module), func)
 
 

@@ -15,9 +15,9 @@ HERE = Path(__file__)
 FONTS = CONTENT / "fonts" / "bitmap.toml"
 
 
-def charset(spec: list[list[int]]) -> list[int]:
+def charset(ranges: list[list[int]]) -> list[int]:
     out: list[int] = []
-    for lo, hi in spec:
+    for lo, hi in ranges:
         out.extend(range(lo, hi + 1))
     return out
 
@@ -74,17 +74,17 @@ def build(font_file: Path, px: int, chars: list[int], page_name: str, page_width
 
 def jobs() -> list[Job]:
     out = []
-    for name, spec in load_toml(FONTS)["font"].items():
+    for name, desc in load_toml(FONTS)["font"].items():
         stem = name.rsplit(".", 1)[0]
         for scale in (1, 2):
             fnt = name if scale == 1 else hd_name(name)
             png = f"{stem}.png" if scale == 1 else hd_name(f"{stem}.png")
 
-            def go(w: Work, spec=spec, scale=scale, fnt=fnt, png=png) -> None:
-                text, page = build(Path(spec["from"]), spec["size"] * scale, charset(spec["chars"]), png,
-                                   spec["page_width"] * scale, spec["face"], spec.get("bold", False))
+            def go(w: Work, desc=desc, scale=scale, fnt=fnt, png=png) -> None:
+                text, page = build(Path(desc["from"]), desc["size"] * scale, charset(desc["chars"]), png,
+                                   desc["page_width"] * scale, desc["face"], desc.get("bold", False))
                 w.out(fnt).write_text(text)
                 page.save(w.out(png), optimize=False)
 
-            out.append(Job("bmfont", [fnt, png], go, [HERE, Path(spec["from"])], {"spec": spec, "scale": scale}, cost=2))
+            out.append(Job("bmfont", [fnt, png], go, [HERE, Path(desc["from"])], {"desc": desc, "scale": scale}, cost=2))
     return out
