@@ -57,6 +57,8 @@ bool Application::start(const LaunchOptions& options, ApplicationDelegate& deleg
     native_->lastTicks = SDL_GetPerformanceCounter();
     native_->wallOffset = wallSeconds() - monotonicSeconds();
     running_ = true;
+    animating_ = true;
+    active_ = true;
     frameCount_ = 0;
     exitCode_ = 0;
     if (!delegate_->didFinishLaunching()) {
