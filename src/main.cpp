@@ -1,28 +1,23 @@
-// Process entry: the desktop launcher starts the application.
-#include <GLES2/gl2.h>
-
+// Process entry: the desktop launcher runs the application delegate.
+#include "app/AppController.h"
+#include "engine/CCLayer.h"
+#include "engine/CCNodeDump.h"
 #include "launcher/Launcher.h"
 
 namespace {
 
-// Until the application shell lands: a window showing the meadow's green.
-class FirstLight : public platform::ApplicationDelegate, public platform::FrameHandler {
-public:
-    bool didFinishLaunching() override {
-        auto& app = platform::Application::shared();
-        if (!app.createView({})) return false;
-        app.setFrameHandler(this);
-        return true;
-    }
-    void drawFrame(double) override {
-        glClearColor(0.55f, 0.8f, 0.35f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
-};
+// The first scene until the main menu lands: the meadow's green.
+Ref<CCScene> firstScene() {
+    Ref<CCScene> scene = CCScene::node();
+    scene->addChild(CCLayerColor::layerWithColor({140, 204, 89, 255}).get());
+    return scene;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    FirstLight delegate;
-    return launcher::run(argc, argv, delegate, {});
+    AppController delegate(firstScene);
+    launcher::Hooks hooks;
+    hooks.dumpScene = runningSceneToJson;
+    return launcher::run(argc, argv, delegate, hooks);
 }
