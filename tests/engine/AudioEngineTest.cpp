@@ -34,6 +34,10 @@ std::unique_ptr<audio::Output> makeOutput(OutputKind kind) {
     return nullptr;
 }
 
+void PrintTo(OutputKind kind, std::ostream* os) {
+    *os << (kind == OutputKind::NullDriver ? "OpenAL null driver" : kind == OutputKind::PacedLoopback ? "OpenAL loopback" : "silent");
+}
+
 // Waits (up to a generous limit, for a loaded machine) until pred holds.
 template <class Pred>
 bool eventually(Pred pred, double seconds = 10) {

@@ -61,7 +61,7 @@ public:
 class Output {
 public:
     virtual ~Output() = default;
-    // For log lines: "OpenAL Soft (No Output)", "silent".
+    // For log lines: "OpenAL Soft (<device>)", "silent".
     virtual std::string name() const = 0;
 
     // Keeps decoded PCM ready to play; nullptr when the output cannot.

@@ -311,6 +311,8 @@ void SimpleAudioEngine::stopBackgroundMusic() {
 
 bool SimpleAudioEngine::isBackgroundMusicPlaying() const { return music_ && !music_->stream->isFinished(); }
 
+int SimpleAudioEngine::backgroundMusicUnderruns() const { return music_ ? music_->stream->underruns() : 0; }
+
 void SimpleAudioEngine::setBackgroundMusicVolume(float volume) {
     musicVolume_ = clampFinite(volume, 0.0f, 1.0f, 0.0f);
     if (music_) {

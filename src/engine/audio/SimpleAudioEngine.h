@@ -96,6 +96,9 @@ public:
     // start.
     void setBackgroundMusicVolume(float volume);
     float backgroundMusicVolume() const { return musicVolume_; }
+    // How often the current track ran dry because its decoding fell behind
+    // (a stutter); 0 with no track.
+    int backgroundMusicUnderruns() const;
 
     // A stream for another producer of PCM, such as the movie player's
     // soundtrack: decode on the callback (it runs on the stream's thread),
@@ -110,7 +113,7 @@ public:
     // Also writes each event to the log as it happens ("audio: ...").
     void setLogsEvents(bool logs) { logsEvents_ = logs; }
 
-    // Which output plays: "OpenAL Soft (No Output)", "silent"...
+    // Which output plays: "OpenAL Soft (<device>)", "OpenAL Soft loopback", "silent"
     std::string outputName() const;
 
 private:
