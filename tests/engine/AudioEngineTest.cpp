@@ -22,9 +22,9 @@ namespace {
 enum class OutputKind { NullDriver, PacedLoopback, Silent };
 
 std::unique_ptr<audio::Output> makeOutput(OutputKind kind) {
+    useNullDriver();
     switch (kind) {
     case OutputKind::NullDriver:
-        setenv("ALSOFT_DRIVERS", "null", 0);  // CTest sets it; a bare run must not need a sound card either
         return audio::openal::openDevice();
     case OutputKind::PacedLoopback:
         return audio::openal::openPacedLoopback();
@@ -347,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(AudioOutputs, AudioEngine,
 // The game's own instance: made on first use, on OpenAL Soft's null back-end
 // here, and made afresh after end().
 TEST(AudioSharedEngine, IsMadeOnFirstUseAndAfreshAfterEnd) {
-    setenv("ALSOFT_DRIVERS", "null", 0);
+    useNullDriver();
     TempBundle bundle;
     writeTone(bundle / "a.wav", 1.0);
     SimpleAudioEngine& engine = SimpleAudioEngine::sharedEngine();

@@ -64,6 +64,7 @@ private:
 class AudioRender : public ::testing::Test {
 protected:
     void SetUp() override {
+        useNullDriver();
         auto output = audio::openal::openManualLoopback(kRate);
         if (!output) {
             GTEST_SKIP() << "OpenAL Soft without loopback devices";

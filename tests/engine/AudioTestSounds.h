@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,6 +16,11 @@
 #include "support/TempDir.h"
 
 namespace audiotest {
+
+// OpenAL Soft picks its back-end once, at its first use in the process:
+// every audio test asks for the null one first (CTest sets it too), so a run
+// by hand on a machine with a sound card stays silent.
+inline void useNullDriver() { setenv("ALSOFT_DRIVERS", "null", 0); }
 
 // The committed mp3/m4a fixtures (see fixtures/README.md).
 inline std::filesystem::path fixture(const std::string& name) {
