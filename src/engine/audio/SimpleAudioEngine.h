@@ -103,8 +103,8 @@ public:
     // A stream for another producer of PCM, such as the movie player's
     // soundtrack: decode on the callback (it runs on the stream's thread),
     // play() it, and read position() as the clock to show pictures by. See
-    // audio::Stream. Destroy it before end(). nullptr when the format cannot
-    // be played.
+    // audio::Stream, and audio::PcmQueue for feeding it from a decoding
+    // thread. Destroy it before end(). nullptr when the format cannot be played.
     std::unique_ptr<audio::Stream> openStream(audio::PcmFormat format, audio::PcmCallback callback);
 
     // The recorder.
