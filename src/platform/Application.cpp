@@ -138,12 +138,23 @@ Point Application::windowToView(float x, float y) const {
 }
 
 void Application::dispatch(TouchPhase phase, const TouchSet& touches) {
-    if (!touchHandler_ || touches.empty()) return;
+    if (touches.empty()) return;
+    // injectTouch hands over one touch at a time: route by it.
+    const Touch* touch = touches.front();
+    auto owned = std::find(overlayTouches_.begin(), overlayTouches_.end(), touch);
+    bool toOverlay = phase == TouchPhase::Began ? overlayTouchHandler_ != nullptr : owned != overlayTouches_.end();
+    if (phase == TouchPhase::Began && toOverlay) {
+        overlayTouches_.push_back(touch);
+    } else if ((phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) && owned != overlayTouches_.end()) {
+        overlayTouches_.erase(owned);
+    }
+    TouchHandler* handler = toOverlay ? overlayTouchHandler_ : touchHandler_;
+    if (!handler) return;
     switch (phase) {
-        case TouchPhase::Began: touchHandler_->touchesBegan(touches); break;
-        case TouchPhase::Moved: touchHandler_->touchesMoved(touches); break;
-        case TouchPhase::Ended: touchHandler_->touchesEnded(touches); break;
-        case TouchPhase::Cancelled: touchHandler_->touchesCancelled(touches); break;
+        case TouchPhase::Began: handler->touchesBegan(touches); break;
+        case TouchPhase::Moved: handler->touchesMoved(touches); break;
+        case TouchPhase::Ended: handler->touchesEnded(touches); break;
+        case TouchPhase::Cancelled: handler->touchesCancelled(touches); break;
     }
 }
 
@@ -283,6 +294,7 @@ void Application::runFrame() {
         glClear(GL_COLOR_BUFFER_BIT);
         glViewport(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
         if (frameHandler_) frameHandler_->drawFrame(delta);
+        if (overlayFrameHandler_) overlayFrameHandler_->drawFrame(delta);
         for (auto& fn : afterDraw_) fn();
         SDL_GL_SwapWindow(native_->window);
         // Mesa's offscreen swap does not wait for drawing: without this,
@@ -307,6 +319,7 @@ void Application::stop() {
     if (delegate_) delegate_->willTerminate();
     shutdownMainQueue();
     touches_.clear();
+    overlayTouches_.clear();
     destroyWindow();
     SDL_Quit();
     native_.reset();

@@ -154,6 +154,15 @@ public:
 
     void setFrameHandler(FrameHandler* handler) { frameHandler_ = handler; }
     void setTouchHandler(TouchHandler* handler) { touchHandler_ = handler; }
+    // Something shown over the engine's picture while it is set (a playing
+    // movie): drawn after the frame handler and before the after-draw hooks,
+    // so screenshots see it.
+    void setOverlayFrameHandler(FrameHandler* handler) { overlayFrameHandler_ = handler; }
+    // While set, touches that begin go here and not to the touch handler, so a
+    // tap that skips a movie does not also reach the menu under it. A touch
+    // keeps to the side that saw it begin; the rest of an overlay's touch goes
+    // nowhere once the overlay is gone.
+    void setOverlayTouchHandler(TouchHandler* handler) { overlayTouchHandler_ = handler; }
     // The display link: frames are drawn only while animating.
     void setAnimationInterval(double seconds) { animationInterval_ = seconds; }
     double animationInterval() const { return animationInterval_; }
@@ -190,6 +199,8 @@ private:
     ApplicationDelegate* delegate_ = nullptr;
     FrameHandler* frameHandler_ = nullptr;
     TouchHandler* touchHandler_ = nullptr;
+    FrameHandler* overlayFrameHandler_ = nullptr;
+    TouchHandler* overlayTouchHandler_ = nullptr;
     std::vector<std::function<void()>> beforeFrame_;
     std::vector<std::function<void()>> afterDraw_;
 
@@ -205,6 +216,8 @@ private:
     long frameCount_ = 0;
     // Touches in flight by id; the mouse is id 0, fingers their SDL id + 1.
     std::vector<std::unique_ptr<Touch>> touches_;
+    // Those of them that began on the overlay.
+    std::vector<const Touch*> overlayTouches_;
 };
 
 }  // namespace platform

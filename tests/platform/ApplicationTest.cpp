@@ -135,3 +135,38 @@ TEST_F(ApplicationTest, HandedOverWorkRunsInTheLoop) {
     app.runFrame();
     EXPECT_TRUE(ran);
 }
+
+TEST_F(ApplicationTest, AnOverlayTakesTheTouchesThatBeginOnIt) {
+    auto& app = Application::shared();
+    struct Overlay : platform::TouchHandler, platform::FrameHandler {
+        std::vector<std::string>* events = nullptr;
+        void touchesBegan(const platform::TouchSet&) override { events->push_back("overlay began"); }
+        void touchesMoved(const platform::TouchSet&) override { events->push_back("overlay moved"); }
+        void touchesEnded(const platform::TouchSet&) override { events->push_back("overlay ended"); }
+        void touchesCancelled(const platform::TouchSet&) override { events->push_back("overlay cancelled"); }
+        void drawFrame(double) override { events->push_back("overlay drawn"); }
+    } overlay;
+    overlay.events = &recorder.events;
+
+    app.injectTouch(1, TouchPhase::Began, {10, 10});  // before the overlay: stays the engine's
+    app.setOverlayTouchHandler(&overlay);
+    app.injectTouch(2, TouchPhase::Began, {20, 20});
+    app.injectTouch(1, TouchPhase::Ended, {10, 10});
+    app.injectTouch(2, TouchPhase::Moved, {25, 25});
+    app.injectTouch(3, TouchPhase::Began, {30, 30});
+    app.injectTouch(2, TouchPhase::Ended, {25, 25});
+    app.setOverlayTouchHandler(nullptr);
+    app.injectTouch(3, TouchPhase::Ended, {30, 30});  // its overlay is gone: nobody hears the rest
+    app.injectTouch(4, TouchPhase::Began, {40, 40});
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"began", "overlay began", "ended", "overlay moved",
+                                                         "overlay began", "overlay ended", "began"}));
+
+    // Drawn over the frame handler's picture.
+    recorder.events.clear();
+    app.setOverlayFrameHandler(&overlay);
+    app.runFrame();
+    app.setOverlayFrameHandler(nullptr);
+    app.runFrame();
+    EXPECT_EQ(recorder.frames, 2);
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"overlay drawn"}));
+}

@@ -1,0 +1,307 @@
+#include "platform/Movie.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+
+#include "platform/Log.h"
+
+namespace platform {
+namespace {
+
+// Pictures decoded ahead: one showing, the rest waiting their turn.
+constexpr int kSlots = 4;
+// Larger pictures are refused: the file may come from the caches directory.
+constexpr int kMaxSide = 4096;
+// Damaged frames in a row before the rest of a file is given up.
+constexpr int kMaxConsecutiveErrors = 64;
+
+std::string errorText(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+void quietLibraryLog() {
+    // FFmpeg's own messages about odd files only repeat our one-line reports.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (av_log_get_level() > AV_LOG_FATAL) av_log_set_level(AV_LOG_FATAL);
+    });
+}
+
+}  // namespace
+
+struct Movie::Decoding {
+    // FFmpeg's side: set up by open() on the owner's thread, then used by the
+    // decoding thread alone.
+    AVFormatContext* format = nullptr;
+    AVCodecContext* codec = nullptr;
+    AVPacket* packet = nullptr;
+    AVFrame* frame = nullptr;
+    SwsContext* sws = nullptr;
+    int streamIndex = -1;
+    AVRational timeBase{0, 1};
+    int64_t startPts = 0;
+    double interval = 1.0 / 25;  // one picture's time when the file does not say
+    int width = 0, height = 0;
+    std::string path;
+    bool drained = false;
+    double lastTime = -1;
+    // The colour conversion set on sws, to notice a change mid-stream.
+    int swsColorspace = -1, swsRange = -1;
+    const SwsContext* swsConfigured = nullptr;
+
+    // The ring: a picture buffer is free, waiting (ready, oldest first) or
+    // current. The decoding thread writes only a buffer it took from free.
+    struct Slot {
+        std::vector<std::uint8_t> rgba;
+        double time = 0;
+    };
+    std::vector<Slot> slots;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<int> free;
+    std::deque<int> ready;
+    int current = -1;
+    bool stopping = false;
+    bool ended = false;   // the decoder has given its last picture
+    double endTime = 0;   // when the last picture's time is over; set with ended
+    std::thread thread;
+
+    ~Decoding() {
+        {
+            std::lock_guard lock(mutex);
+            stopping = true;
+        }
+        changed.notify_all();
+        if (thread.joinable()) thread.join();
+        sws_freeContext(sws);
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&codec);
+        avformat_close_input(&format);
+    }
+
+    bool openFile() {
+        int r = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
+        if (r < 0) {
+            log("movie: cannot open %s: %s", path.c_str(), errorText(r).c_str());
+            return false;
+        }
+        r = avformat_find_stream_info(format, nullptr);
+        if (r < 0) {
+            log("movie: cannot read %s: %s", path.c_str(), errorText(r).c_str());
+            return false;
+        }
+        const AVCodec* decoder = nullptr;
+        r = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+        // A still picture attached to a sound file is cover art, not a movie.
+        if (r < 0 || !decoder || (format->streams[r]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+            log("movie: no pictures in %s", path.c_str());
+            return false;
+        }
+        streamIndex = r;
+        AVStream* stream = format->streams[r];
+        timeBase = stream->time_base;
+        if (stream->start_time != AV_NOPTS_VALUE) startPts = stream->start_time;
+        AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
+        if (rate.num > 0 && rate.den > 0) interval = std::clamp(av_q2d(av_inv_q(rate)), 0.001, 1.0);
+        width = stream->codecpar->width;
+        height = stream->codecpar->height;
+        if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
+            log("movie: %s has pictures of %d x %d; cannot show them", path.c_str(), width, height);
+            return false;
+        }
+        codec = avcodec_alloc_context3(decoder);
+        if (!codec || avcodec_parameters_to_context(codec, stream->codecpar) < 0) {
+            log("movie: cannot set up a decoder for %s", path.c_str());
+            return false;
+        }
+        codec->pkt_timebase = stream->time_base;
+        codec->thread_count = 0;  // as many as the machine has
+        r = avcodec_open2(codec, decoder, nullptr);
+        if (r < 0) {
+            log("movie: cannot open the decoder for %s: %s", path.c_str(), errorText(r).c_str());
+            return false;
+        }
+        for (unsigned i = 0; i < format->nb_streams; ++i) {
+            if (static_cast<int>(i) != streamIndex) format->streams[i]->discard = AVDISCARD_ALL;
+        }
+        packet = av_packet_alloc();
+        frame = av_frame_alloc();
+        if (!packet || !frame) return false;
+        slots.resize(kSlots);
+        for (int i = 0; i < kSlots; ++i) {
+            // Some padding: the scaler's vector code may write a little past a row's end.
+            slots[i].rgba.resize(static_cast<std::size_t>(width) * height * 4 + 64);
+            free.push_back(i);
+        }
+        return true;
+    }
+
+    double timeOf(const AVFrame& f) {
+        double t = lastTime < 0 ? 0 : lastTime + interval;
+        if (f.best_effort_timestamp != AV_NOPTS_VALUE) {
+            t = static_cast<double>(f.best_effort_timestamp - startPts) * av_q2d(timeBase);
+        }
+        // Pictures show in decoding order, whatever their stamps say.
+        t = std::max({t, lastTime, 0.0});
+        lastTime = t;
+        return t;
+    }
+
+    bool convert(const AVFrame& f, std::uint8_t* dst) {
+        if (f.width <= 0 || f.height <= 0) return false;
+        sws = sws_getCachedContext(sws, f.width, f.height, static_cast<AVPixelFormat>(f.format), width, height,
+                                   AV_PIX_FMT_RGBA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        if (!sws) return false;
+        int colorspace = f.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : f.colorspace;
+        int range = f.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
+        if (sws != swsConfigured || colorspace != swsColorspace || range != swsRange) {
+            int* inv = nullptr;
+            int* table = nullptr;
+            int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
+            // Formats that carry their own range (full-range JPEG YUV) keep it.
+            if (sws_getColorspaceDetails(sws, &inv, &srcRange, &table, &dstRange, &brightness, &contrast,
+                                         &saturation) >= 0) {
+                sws_setColorspaceDetails(sws, sws_getCoefficients(colorspace), range || srcRange,
+                                         sws_getCoefficients(SWS_CS_DEFAULT), 1, brightness, contrast, saturation);
+            }
+            swsConfigured = sws;
+            swsColorspace = colorspace;
+            swsRange = range;
+        }
+        std::uint8_t* planes[4] = {dst, nullptr, nullptr, nullptr};
+        int strides[4] = {width * 4, 0, 0, 0};
+        return sws_scale(sws, f.data, f.linesize, 0, f.height, planes, strides) > 0;
+    }
+
+    // Decodes the next picture into dst; false at the end of the pictures.
+    bool decodeNext(std::uint8_t* dst, double& time) {
+        int errors = 0;
+        while (errors < kMaxConsecutiveErrors) {
+            int r = avcodec_receive_frame(codec, frame);
+            if (r == 0) {
+                time = timeOf(*frame);
+                bool ok = convert(*frame, dst);
+                av_frame_unref(frame);
+                if (ok) return true;
+                ++errors;
+                continue;
+            }
+            if (r == AVERROR_EOF) return false;
+            if (r != AVERROR(EAGAIN)) {
+                ++errors;  // a damaged frame: skip it
+                continue;
+            }
+            if (drained) return false;
+            r = av_read_frame(format, packet);
+            if (r < 0) {
+                avcodec_send_packet(codec, nullptr);
+                drained = true;
+                continue;
+            }
+            if (packet->stream_index == streamIndex && avcodec_send_packet(codec, packet) < 0) ++errors;
+            av_packet_unref(packet);
+        }
+        log("movie: giving up on damaged pictures in %s", path.c_str());
+        return false;
+    }
+
+    void run() {
+        for (;;) {
+            int slot = -1;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stopping || !free.empty(); });
+                if (stopping) return;
+                slot = free.back();
+                free.pop_back();
+            }
+            double time = 0;
+            bool got = decodeNext(slots[slot].rgba.data(), time);
+            {
+                std::lock_guard lock(mutex);
+                if (got) {
+                    slots[slot].time = time;
+                    ready.push_back(slot);
+                } else {
+                    free.push_back(slot);
+                    ended = true;
+                    endTime = lastTime < 0 ? 0 : lastTime + interval;
+                }
+            }
+            changed.notify_all();
+            if (!got) return;
+        }
+    }
+};
+
+std::unique_ptr<Movie> Movie::open(const std::string& path) {
+    quietLibraryLog();
+    auto decoding = std::make_unique<Decoding>();
+    decoding->path = path;
+    if (!decoding->openFile()) return nullptr;
+    std::unique_ptr<Movie> movie(new Movie());
+    movie->path_ = path;
+    movie->width_ = decoding->width;
+    movie->height_ = decoding->height;
+    movie->hasAudio_ = av_find_best_stream(decoding->format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
+    if (decoding->format->duration > 0) movie->duration_ = static_cast<double>(decoding->format->duration) / AV_TIME_BASE;
+    Decoding* d = decoding.get();
+    d->thread = std::thread([d] { d->run(); });
+    movie->decoding_ = std::move(decoding);
+    return movie;
+}
+
+Movie::~Movie() = default;
+
+bool Movie::showPictureAt(double seconds, bool wait) {
+    Decoding& d = *decoding_;
+    bool changed = false;
+    {
+        std::unique_lock lock(d.mutex);
+        for (;;) {
+            if (!d.ready.empty()) {
+                int next = d.ready.front();
+                if (d.slots[next].time > seconds) break;
+                d.ready.pop_front();
+                if (d.current >= 0) d.free.push_back(d.current);
+                d.current = next;
+                ++pictureNumber_;
+                changed = true;
+                continue;
+            }
+            if (!wait || d.ended) break;
+            // Hand back what was taken so far before waiting on the decoder.
+            if (changed) d.changed.notify_all();
+            d.changed.wait(lock);
+        }
+    }
+    if (changed) d.changed.notify_all();
+    return changed;
+}
+
+const std::uint8_t* Movie::picture() const {
+    // Only this thread changes `current`, and the decoder never writes the
+    // current buffer: no lock needed to read it here.
+    return decoding_->current >= 0 ? decoding_->slots[decoding_->current].rgba.data() : nullptr;
+}
+
+bool Movie::isOver(double seconds) const {
+    Decoding& d = *decoding_;
+    std::lock_guard lock(d.mutex);
+    return d.ended && d.ready.empty() && seconds >= d.endTime;
+}
+
+}  // namespace platform
