@@ -1,5 +1,6 @@
 #include "app/AppController.h"
 
+#include "app/VideoPlayer.h"
 #include "engine/CCFileUtils.h"
 #include "engine/CCGLView.h"
 #include "engine/CCTexture2D.h"
@@ -45,7 +46,13 @@ bool AppController::didFinishLaunching() {
 }
 
 bool AppController::shouldAutorotateToInterfaceOrientation(int orientation) {
-    if (orientation == UIInterfaceOrientationLandscapeLeft) return true;
+    // Every query leaves the video player turned to one of the landscapes,
+    // a refused portrait one too.
+    if (orientation == UIInterfaceOrientationLandscapeLeft) {
+        VideoPlayer::updateOrientationWithOrientation(UIInterfaceOrientationLandscapeLeft);
+        return true;
+    }
+    VideoPlayer::updateOrientationWithOrientation(UIInterfaceOrientationLandscapeRight);
     return orientation == UIInterfaceOrientationLandscapeRight;
 }
 

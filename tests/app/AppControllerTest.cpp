@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppController.h"
+#include "app/VideoPlayer.h"
 #include "engine/CCFileUtils.h"
 
 namespace {
@@ -71,4 +72,19 @@ TEST_F(AppControllerTest, LifecycleReachesTheDirectorOnlyWhileItsViewIsOnTop) {
 
     app.significantTimeChange();
     EXPECT_TRUE(director->nextDeltaTimeZero());
+}
+
+TEST_F(AppControllerTest, EveryRotationQueryLeavesTheVideoPlayerInALandscape) {
+    launch(platform::DeviceProfile::tablet(1));
+    VideoPlayerImplDesktop& player = VideoPlayer::implementation();
+    EXPECT_TRUE(app.shouldAutorotateToInterfaceOrientation(4));
+    EXPECT_EQ(player.lastOrientation(), 4);
+    EXPECT_FALSE(app.shouldAutorotateToInterfaceOrientation(1));
+    EXPECT_EQ(player.lastOrientation(), 3);  // refused, and still landscape-right
+    app.shouldAutorotateToInterfaceOrientation(4);
+    EXPECT_FALSE(app.shouldAutorotateToInterfaceOrientation(2));
+    EXPECT_EQ(player.lastOrientation(), 3);
+    app.shouldAutorotateToInterfaceOrientation(4);
+    EXPECT_TRUE(app.shouldAutorotateToInterfaceOrientation(3));
+    EXPECT_EQ(player.lastOrientation(), 3);
 }
