@@ -24,12 +24,14 @@ void CCDirector::setView(CCGLView* view) {
     if (!view) {
         if (app.hasView()) CCRenderer::shared().tearDown();
         app.setFrameHandler(nullptr);
+        app.setTouchHandler(nullptr);
         view_ = nullptr;
         return;
     }
     view_ = view;
     if (!CCRenderer::shared().setUp()) platform::log("CCDirector: the renderer cannot start; frames stay black");
     app.setFrameHandler(this);
+    app.setTouchHandler(&touchDispatcher_);
     app.setAnimationInterval(animationInterval_);
     // A high-density mode asked for before the view existed applies now.
     if (contentScaleFactor_ > app.device().scale) contentScaleFactor_ = static_cast<float>(app.device().scale);
@@ -186,6 +188,10 @@ void CCDirector::purgeDirector() {
     nextScene_ = nullptr;
     scenesStack_.clear();
     statsLabel_ = nullptr;
+    // Work of nodes outside the scenes, too.
+    actionManager_.removeAllActions();
+    scheduler_.unscheduleAll();
+    touchDispatcher_.removeAllDelegates();
     stopAnimation();
     CCLabelBMFont::purgeCachedData();
     CCLabelTTF::purgeCachedData();
@@ -207,7 +213,10 @@ void CCDirector::drawFrame(double deltaSeconds) {
     inFrame_ = true;
     deltaTime_ = nextDeltaTimeZero_ ? 0.0f : static_cast<float>(deltaSeconds);
     nextDeltaTimeZero_ = false;
-    // The scheduler ticks here, unless paused: per-frame updates, then actions.
+    if (!paused_) {
+        scheduler_.update(deltaTime_);
+        actionManager_.update(deltaTime_);
+    }
     if (nextScene_) setNextScene();
     drawScene();
     ++totalFrames_;

@@ -3,16 +3,21 @@
 // asks, and holds the process-wide settings (window size in points, content
 // scale, projection, frame interval).
 //
-// Scene changes take effect at the start of the next frame: the outgoing
-// tree gets onExit (and cleanup when it is replaced), the incoming one
-// onEnter, then the new scene is drawn in that frame.
+// A frame: unless paused, the scheduled updates run, then the actions are
+// stepped; then a scene change asked for takes effect (the outgoing tree gets
+// onExit, and cleanup when it is replaced, the incoming one onEnter); then
+// the running scene is drawn. Touches arrive between frames, through the
+// touch dispatcher.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "engine/CCActionManager.h"
 #include "engine/CCObject.h"
 #include "engine/CCScene.h"
+#include "engine/CCScheduler.h"
+#include "engine/CCTouchDispatcher.h"
 #include "engine/ccTypes.h"
 #include "platform/Application.h"
 
@@ -45,7 +50,8 @@ public:
 
     // --- view and geometry ---
     // Binds the director to the rendering view: GL set-up, the platform's
-    // frame loop calls drawFrame from now on. Null detaches it.
+    // frame loop calls drawFrame and its touches reach the touch dispatcher
+    // from now on. Null detaches it.
     void setView(CCGLView* view);
     CCGLView* view() const { return view_.get(); }
     // The screen in points (landscape) and in pixels.
@@ -53,6 +59,10 @@ public:
     CGSize winSizeInPixels() const;
     // View points (origin top-left) to the engine's (origin bottom-left), and back.
     CGPoint convertToGL(CGPoint uiPoint) const;
+    // A touch's location in the engine's points.
+    CGPoint convertTouchToGL(const platform::Touch* touch) const {
+        return convertToGL(CGPoint{touch->locationInView().x, touch->locationInView().y});
+    }
     CGPoint convertToUI(CGPoint glPoint) const;
     float contentScaleFactor() const { return contentScaleFactor_; }
     void setContentScaleFactor(float scale);
@@ -80,6 +90,11 @@ public:
     void setProjection(ccDirectorProjection projection);
     ccDirectorProjection projection() const { return projection_; }
 
+    // --- engine services ---
+    CCScheduler* scheduler() { return &scheduler_; }
+    CCActionManager* actionManager() { return &actionManager_; }
+    CCTouchDispatcher* touchDispatcher() { return &touchDispatcher_; }
+
     // --- scenes ---
     CCScene* runningScene() const { return runningScene_.get(); }
     void runWithScene(CCScene* scene);
@@ -97,7 +112,8 @@ public:
     void stopAnimation();
     void startAnimation();
     bool isAnimating() const;
-    // Tears down the scenes, the caches and the view (at exit).
+    // Tears down the scenes, every action, update and touch delegate, the
+    // caches and the view (at exit).
     void end();
     // Drops bitmap-font configurations, textures no node uses and cached file look-ups.
     void purgeCachedData();
@@ -121,6 +137,9 @@ private:
     void setNextScene();
     void purgeDirector();
 
+    CCScheduler scheduler_;
+    CCActionManager actionManager_;
+    CCTouchDispatcher touchDispatcher_;
     Ref<CCGLView> view_;
     Ref<CCScene> runningScene_;
     Ref<CCScene> nextScene_;

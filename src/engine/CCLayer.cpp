@@ -23,8 +23,25 @@ bool CCLayer::init() {
 void CCLayer::setIsTouchEnabled(bool enabled) {
     if (isTouchEnabled_ == enabled) return;
     isTouchEnabled_ = enabled;
-    // Registration with the touch dispatcher follows the flag while running.
-    if (isRunning_ && enabled) registerWithTouchDispatcher();
+    if (!isRunning_) return;
+    if (enabled)
+        registerWithTouchDispatcher();
+    else
+        CCDirector::sharedDirector()->touchDispatcher()->removeDelegate(this);
+}
+
+void CCLayer::registerWithTouchDispatcher() {
+    CCDirector::sharedDirector()->touchDispatcher()->addStandardDelegate(this, 0);
+}
+
+void CCLayer::onEnter() {
+    if (isTouchEnabled_) registerWithTouchDispatcher();
+    CCNode::onEnter();
+}
+
+void CCLayer::onExit() {
+    if (isTouchEnabled_) CCDirector::sharedDirector()->touchDispatcher()->removeDelegate(this);
+    CCNode::onExit();
 }
 
 // --- CCScene ------------------------------------------------------------------

@@ -5,20 +5,27 @@
 
 #include "engine/CCNode.h"
 #include "engine/CCRenderer.h"
+#include "engine/CCTouchDispatcher.h"
 
-class CCLayer : public CCNode {
+// A layer with touches enabled is registered with the director's touch
+// dispatcher while it runs: it registers on entry (or when touches are
+// enabled while it runs) through registerWithTouchDispatcher, and is removed
+// on exit (or when they are disabled). The default registration is a
+// standard delegate at priority 0; scenes override it to register as
+// targeted delegates.
+class CCLayer : public CCNode, public CCTargetedTouchDelegate, public CCStandardTouchDelegate {
 public:
     static Ref<CCLayer> node();
     bool init() override;
 
-    // Touch and accelerometer delivery. The flags are kept here; registering
-    // with the touch dispatcher happens in registerWithTouchDispatcher, which
-    // the dispatcher's owner overrides and calls on enter and exit.
     bool isTouchEnabled() const { return isTouchEnabled_; }
     virtual void setIsTouchEnabled(bool enabled);
     bool isAccelerometerEnabled() const { return isAccelerometerEnabled_; }
     virtual void setIsAccelerometerEnabled(bool enabled) { isAccelerometerEnabled_ = enabled; }
-    virtual void registerWithTouchDispatcher() {}
+    virtual void registerWithTouchDispatcher();
+
+    void onEnter() override;
+    void onExit() override;
 
 protected:
     bool isTouchEnabled_ = false;

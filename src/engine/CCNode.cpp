@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/CCActionManager.h"
+#include "engine/CCDirector.h"
 #include "engine/CCRenderer.h"
+#include "engine/CCScheduler.h"
 #include "platform/Log.h"
 
 namespace {
@@ -21,6 +24,8 @@ Ref<CCNode> CCNode::node() {
 CCNode::CCNode() = default;
 
 CCNode::~CCNode() {
+    // The scheduler does not own its nodes.
+    if (updateScheduled_) CCDirector::sharedDirector()->scheduler()->unscheduleUpdateForTarget(this);
     for (auto& child : children_) child->parent_ = nullptr;
 }
 
@@ -168,7 +173,7 @@ void CCNode::onEnter() {
     std::vector<Ref<CCNode>> snapshot(children_);
     for (auto& child : snapshot)
         if (child->parent_ == this) child->onEnter();
-    // The scheduler and action manager resume this node's work here.
+    resumeSchedulerAndActions();
     isRunning_ = true;
 }
 
@@ -179,7 +184,7 @@ void CCNode::onEnterTransitionDidFinish() {
 }
 
 void CCNode::onExit() {
-    // The scheduler and action manager pause this node's work here.
+    pauseSchedulerAndActions();
     isRunning_ = false;
     std::vector<Ref<CCNode>> snapshot(children_);
     for (auto& child : snapshot)
@@ -187,9 +192,55 @@ void CCNode::onExit() {
 }
 
 void CCNode::cleanup() {
-    // The action manager and scheduler drop this node's actions and updates here.
+    stopAllActions();
+    unscheduleAllSelectors();
     std::vector<Ref<CCNode>> snapshot(children_);
     for (auto& child : snapshot) child->cleanup();
+}
+
+// --- actions and updates -----------------------------------------------------------
+
+CCAction* CCNode::runAction(CCAction* action) {
+    if (!action) return nullptr;
+    CCDirector::sharedDirector()->actionManager()->addAction(action, this, !isRunning_);
+    return action;
+}
+
+void CCNode::stopAllActions() { CCDirector::sharedDirector()->actionManager()->removeAllActionsFromTarget(this); }
+
+void CCNode::stopAction(CCAction* action) {
+    if (action && action->target() == this) CCDirector::sharedDirector()->actionManager()->removeAction(action);
+}
+
+void CCNode::stopActionByTag(int tag) { CCDirector::sharedDirector()->actionManager()->removeActionByTag(tag, this); }
+
+CCAction* CCNode::getActionByTag(int tag) const {
+    return CCDirector::sharedDirector()->actionManager()->getActionByTag(tag, this);
+}
+
+int CCNode::numberOfRunningActions() const {
+    return CCDirector::sharedDirector()->actionManager()->numberOfRunningActionsInTarget(this);
+}
+
+void CCNode::scheduleUpdateWithPriority(int priority) {
+    updateScheduled_ = true;
+    CCDirector::sharedDirector()->scheduler()->scheduleUpdateForTarget(this, priority, !isRunning_);
+}
+
+void CCNode::unscheduleUpdate() {
+    if (!updateScheduled_) return;
+    updateScheduled_ = false;
+    CCDirector::sharedDirector()->scheduler()->unscheduleUpdateForTarget(this);
+}
+
+void CCNode::pauseSchedulerAndActions() {
+    if (updateScheduled_) CCDirector::sharedDirector()->scheduler()->pauseTarget(this);
+    CCDirector::sharedDirector()->actionManager()->pauseTarget(this);
+}
+
+void CCNode::resumeSchedulerAndActions() {
+    if (updateScheduled_) CCDirector::sharedDirector()->scheduler()->resumeTarget(this);
+    CCDirector::sharedDirector()->actionManager()->resumeTarget(this);
 }
 
 // --- drawing -----------------------------------------------------------------

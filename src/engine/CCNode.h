@@ -5,7 +5,8 @@
 //
 // Life cycle: onEnter when the node's scene starts running (or the node is
 // added to a running tree), onExit when it stops; cleanup when the node is
-// removed for good. The scheduler and the action manager hook into these.
+// removed for good. A node's actions and scheduled update run only while it
+// is running: exit pauses them, entry resumes them, cleanup stops them.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,8 @@
 
 #include "engine/CCObject.h"
 #include "engine/ccTypes.h"
+
+class CCAction;
 
 inline constexpr int kCCNodeTagInvalid = -1;
 
@@ -94,9 +97,27 @@ public:
     // Stops the node's actions and scheduled updates, and its children's.
     virtual void cleanup();
 
-    // The actions running on this node. The action manager answers once it
-    // exists; until then none run.
-    virtual int numberOfRunningActions() const { return 0; }
+    // --- actions -------------------------------------------------------------
+    // Starts the action on this node now (it reads the node's state at this
+    // moment) and returns it; it is first stepped in the next frame.
+    CCAction* runAction(CCAction* action);
+    void stopAllActions();
+    void stopAction(CCAction* action);
+    void stopActionByTag(int tag);
+    CCAction* getActionByTag(int tag) const;
+    // The actions running (or paused) on this node; finished ones are gone.
+    virtual int numberOfRunningActions() const;
+
+    // --- per-frame updates ----------------------------------------------------
+    // update(dt) is called once a frame while scheduled and running; lower
+    // priorities first.
+    void scheduleUpdate() { scheduleUpdateWithPriority(0); }
+    void scheduleUpdateWithPriority(int priority);
+    void unscheduleUpdate();
+    void unscheduleAllSelectors() { unscheduleUpdate(); }
+    virtual void update(float dt) {}
+    void pauseSchedulerAndActions();
+    void resumeSchedulerAndActions();
 
     // --- drawing ------------------------------------------------------------
     // Draws the subtree on top of the renderer's current transform.
@@ -138,6 +159,7 @@ protected:
     std::vector<Ref<CCNode>> children_;
     std::uint64_t orderOfArrival_ = 0;
     bool reorderChildDirty_ = false;
+    bool updateScheduled_ = false;
 
     mutable CGAffineTransform transform_;
     mutable bool transformDirty_ = true;
