@@ -48,6 +48,7 @@ protected:
 private:
     friend class CCActionManager;
     bool managed_ = false;
+    unsigned long addedInFrame_ = 0;  // the manager's step it was run in, 0 outside one
 };
 
 // An action with a duration in seconds (0 for instant actions).

@@ -26,6 +26,7 @@ void CCActionManager::addAction(CCAction* action, CCNode* target, bool paused) {
         e->paused = paused;
     }
     action->managed_ = true;
+    action->addedInFrame_ = updating_ ? frame_ : 0;
     e->actions.emplace_back(action);
     action->startWithTarget(target);
 }
@@ -107,14 +108,15 @@ bool CCActionManager::isTargetPaused(const CCNode* target) const {
 void CCActionManager::update(float dt) {
     if (updating_) return;
     updating_ = true;
-    // Entries and actions added during the loop wait for the next frame.
+    ++frame_;
+    // Entries appended during the loop hold only new actions.
     const std::size_t entryCount = entries_.size();
     for (std::size_t i = 0; i < entryCount; ++i) {
         Entry* e = entries_[i].get();
-        const std::size_t actionCount = e->actions.size();
-        for (std::size_t j = 0; j < actionCount && !e->paused; ++j) {
+        for (std::size_t j = 0; j < e->actions.size() && !e->paused; ++j) {
             Ref<CCAction> action = e->actions[j];
-            if (!action) continue;
+            // Actions run during this loop wait for the next frame.
+            if (!action || action->addedInFrame_ == frame_) continue;
             action->step(dt);
             // Stopped by what it ran (a block stopping its own node)?
             if (e->actions[j] != action) continue;

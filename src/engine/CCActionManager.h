@@ -50,4 +50,5 @@ private:
     std::vector<std::unique_ptr<Entry>> entries_;
     std::unordered_map<const CCNode*, Entry*> byTarget_;
     bool updating_ = false;
+    unsigned long frame_ = 0;  // counts steps
 };

@@ -246,6 +246,24 @@ TEST_F(Stage, InstantsAtTheHeadOfASequenceRunTogetherInTheNextFrame) {
     EXPECT_EQ(n->numberOfRunningActions(), 0);
 }
 
+TEST_F(Stage, ActionsRunFromAnActionStartInTheNextFrameWhateverTheNode) {
+    Ref<CCNode> a = onStage(), b = onStage();
+    std::vector<std::string> log;
+    CCNode* bp = b.get();
+    CCNode* ap = a.get();
+    auto note = [&log](std::string s) { return CCCallBlock::actionWithBlock([&log, s] { log.push_back(s); }); };
+    a->runAction(CCCallBlock::actionWithBlock([&, ap, bp] {
+        log.push_back("a");
+        bp->runAction(note("on b"));
+        ap->runAction(note("on a"));
+    }));
+    b->runAction(CCDelayTime::actionWithDuration(10));  // b's actions are stepped after a's
+    frames(1);
+    EXPECT_EQ(log, (std::vector<std::string>{"a"}));
+    frames(1);
+    EXPECT_EQ(log, (std::vector<std::string>{"a", "on a", "on b"}));
+}
+
 TEST_F(Stage, TheSameActionTwiceRunsEachTimeFromTheNodesStateThen) {
     // Twice in a row in a sequence.
     Ref<CCNode> a = onStage();
