@@ -50,6 +50,8 @@ public:
     // Seconds into the movie by the clock the pictures follow.
     double currentPlaybackTime() const { return clock_; }
     bool hasSound() const { return sound_ != nullptr; }
+    // The pictures are following the sound's clock just now.
+    bool followsSound() const { return soundLeads_; }
     const platform::Movie& movie() const { return *movie_; }
     const platform::MovieView& view() const { return view_; }
 

@@ -320,6 +320,9 @@ void Application::stop() {
     shutdownMainQueue();
     touches_.clear();
     overlayTouches_.clear();
+    // An overlay belongs to the window that goes now.
+    overlayFrameHandler_ = nullptr;
+    overlayTouchHandler_ = nullptr;
     destroyWindow();
     SDL_Quit();
     native_.reset();

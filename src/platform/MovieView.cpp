@@ -60,8 +60,18 @@ GLuint compile(GLenum type, const char* source) {
 
 }  // namespace
 
+namespace {
+
+// The id of the window whose context is current; 0 when none is.
+unsigned currentWindow() {
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    return window && SDL_GL_GetCurrentContext() ? SDL_GetWindowID(window) : 0;
+}
+
+}  // namespace
+
 MovieView::~MovieView() {
-    if (context_ && context_ == SDL_GL_GetCurrentContext()) {
+    if (window_ && window_ == currentWindow()) {
         if (program_) glDeleteProgram(program_);
         GLuint names[] = {texture_, buffer_};
         if (texture_) glDeleteTextures(1, &names[0]);
@@ -76,11 +86,11 @@ void MovieView::forget() {
 }
 
 bool MovieView::prepare() {
-    const void* context = SDL_GL_GetCurrentContext();
-    if (!context) return false;
-    if (context != context_) {
+    unsigned window = currentWindow();
+    if (!window) return false;
+    if (window != window_) {
         forget();
-        context_ = context;
+        window_ = window;
     }
     if (program_) return true;
     GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader);

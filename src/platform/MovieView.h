@@ -33,7 +33,9 @@ private:
     bool prepare();
     void forget();
 
-    const void* context_ = nullptr;  // the GL context the names below belong to
+    // The window whose GL context the names below belong to. SDL never
+    // reuses a window id, where a new context may reuse an old one's address.
+    unsigned window_ = 0;
     unsigned program_ = 0;
     unsigned texture_ = 0;
     unsigned buffer_ = 0;  // the quad

@@ -3,6 +3,7 @@
 // engine scene.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -265,4 +266,49 @@ TEST_F(VideoPlayerTest, CallsFromOtherThreadsRunInTheFrameLoop) {
     harness->step();
     EXPECT_EQ(listener.events, (std::vector<std::string>{"starts", "finished"}));
     EXPECT_TRUE(listener.allOnMainThread);
+}
+
+// On a screen (here SDL's offscreen driver, paced in real time) the pictures
+// follow the sound, which keeps time even on OpenAL's null device.
+TEST(VideoPlayerSoundTest, OnAScreenThePicturesFollowTheSound) {
+    struct Window : platform::ApplicationDelegate {
+        bool didFinishLaunching() override { return platform::Application::shared().createView({}); }
+    } window;
+    testsupport::TempDir dir;
+    ASSERT_TRUE(movietest::writeMovie(dir / "tone.mp4", {64, 48, 10, movietest::repeat(kRed, 5), 0.5}));
+    auto& app = platform::Application::shared();
+    ASSERT_TRUE(app.start(platform::LaunchOptions{}, window));
+    Listener listener;
+    VideoPlayer::setDelegate(&listener);
+
+    ::testing::internal::CaptureStderr();
+    VideoPlayer::implementation().playMovieAtURL(dir / "tone.mp4");
+    const MoviePlayer* player = VideoPlayer::implementation().theMovie();
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(player->hasSound());
+    const auto started = std::chrono::steady_clock::now();
+    auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
+    bool followed = true;
+    double clock = 0;
+    bool steady = true;
+    while (listener.events.back() != "finished" && elapsed() < 20) {
+        app.runFrame();
+        // The offscreen driver neither waits for vertical sync nor for the
+        // drawing: without a pause, frames pile up in the renderer.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (const MoviePlayer* p = VideoPlayer::implementation().theMovie(); p && !p->hasAnnouncedEnd()) {
+            followed = followed && p->followsSound();
+            steady = steady && p->currentPlaybackTime() >= clock;
+            clock = p->currentPlaybackTime();
+        }
+    }
+    std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(listener.events, (std::vector<std::string>{"starts", "finished"}));
+    EXPECT_TRUE(followed);
+    EXPECT_TRUE(steady);
+    EXPECT_EQ(log.find("lags"), std::string::npos) << log;
+    // It ended with its sound, which plays in real time.
+    EXPECT_GE(elapsed(), 0.45);
+    VideoPlayer::setDelegate(nullptr);
+    app.stop();
 }
