@@ -1,6 +1,7 @@
 #include "platform/Movie.h"
 
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -20,8 +21,11 @@ namespace {
 
 // Pictures decoded ahead: one showing, the rest waiting their turn.
 constexpr int kSlots = 4;
-// Larger pictures are refused: the file may come from the caches directory.
-constexpr int kMaxSide = 4096;
+// The file may come from the caches directory: pictures beyond any sane
+// size are refused, and large ones are shown scaled down to this many
+// pixels, which bounds the ring's memory.
+constexpr int kMaxSide = 16384;
+constexpr double kMaxPixels = 2560.0 * 1600.0;
 // Damaged frames in a row before the rest of a file is given up.
 constexpr int kMaxConsecutiveErrors = 64;
 
@@ -121,6 +125,11 @@ struct Movie::Decoding {
         if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
             log("movie: %s has pictures of %d x %d; cannot show them", path.c_str(), width, height);
             return false;
+        }
+        double shrink = std::sqrt(kMaxPixels / (static_cast<double>(width) * height));
+        if (shrink < 1) {
+            width = std::max(2, static_cast<int>(width * shrink));
+            height = std::max(2, static_cast<int>(height * shrink));
         }
         codec = avcodec_alloc_context3(decoder);
         if (!codec || avcodec_parameters_to_context(codec, stream->codecpar) < 0) {

@@ -112,6 +112,18 @@ TEST(MovieTest, FilesWithoutPicturesAreRefusedWithALogLine) {
     }
 }
 
+TEST(MovieTest, HugePicturesAreShownScaledDown) {
+    testsupport::TempDir dir;
+    ASSERT_TRUE(movietest::writeMovie(dir / "huge.mp4", {4000, 3000, 10, movietest::repeat(kGreen, 2), 0}));
+    auto movie = Movie::open(dir / "huge.mp4");
+    ASSERT_NE(movie, nullptr);
+    EXPECT_LE(movie->width() * movie->height(), 2560 * 1600);
+    EXPECT_NEAR(static_cast<double>(movie->width()) / movie->height(), 4.0 / 3, 0.01);
+    movie->showPictureAt(0, true);
+    ASSERT_NE(movie->picture(), nullptr);
+    EXPECT_TRUE(near(colourAt(movie->picture(), movie->width(), movie->width() - 1, movie->height() - 1), kGreen));
+}
+
 TEST(MovieTest, ShippedLogoPlaysThroughWithSound) {
     auto movie = Movie::open(shippedLogo());
     ASSERT_NE(movie, nullptr);
