@@ -13,15 +13,13 @@ namespace {
 // slack an action could need one extra frame for a rounding error.
 constexpr double kTimeSlack = 1e-6;
 
-std::vector<Ref<CCFiniteTimeAction>> present(const std::vector<CCFiniteTimeAction*>& actions, const char* who) {
+// Null entries are skipped: a list may end with one, the way nil-terminated
+// argument lists did.
+std::vector<Ref<CCFiniteTimeAction>> present(const std::vector<CCFiniteTimeAction*>& actions) {
     std::vector<Ref<CCFiniteTimeAction>> out;
     out.reserve(actions.size());
-    for (CCFiniteTimeAction* a : actions) {
-        if (a)
-            out.emplace_back(a);
-        else
-            platform::log("%s: a null action is skipped", who);
-    }
+    for (CCFiniteTimeAction* a : actions)
+        if (a) out.emplace_back(a);
     return out;
 }
 
@@ -54,7 +52,7 @@ bool CCActionInterval::isDone() const { return elapsed_ >= duration_ - kTimeSlac
 Ref<CCSequence> CCSequence::actions(std::vector<CCFiniteTimeAction*> actions) {
     Ref<CCSequence> s(new CCSequence);
     double at = 0;
-    for (auto& a : present(actions, "CCSequence")) {
+    for (auto& a : present(actions)) {
         Child c;
         c.start = at;
         at += a->duration();
@@ -142,7 +140,7 @@ void CCSequence::update(float t) {
 Ref<CCSpawn> CCSpawn::actions(std::vector<CCFiniteTimeAction*> actions) {
     Ref<CCSpawn> s(new CCSpawn);
     float longest = 0;
-    for (auto& a : present(actions, "CCSpawn")) {
+    for (auto& a : present(actions)) {
         longest = std::max(longest, a->duration());
         s->children_.push_back({std::move(a)});
     }

@@ -31,6 +31,7 @@ protected:
 // instant children run once per pass, in the step that reaches them.
 class CCSequence : public CCActionInterval {
 public:
+    // Null entries are skipped.
     static Ref<CCSequence> actions(std::vector<CCFiniteTimeAction*> actions);
     void startWithTarget(CCNode* target) override;
     void stop() override;
@@ -55,6 +56,7 @@ private:
 // stop at their own end.
 class CCSpawn : public CCActionInterval {
 public:
+    // Null entries are skipped.
     static Ref<CCSpawn> actions(std::vector<CCFiniteTimeAction*> actions);
     void startWithTarget(CCNode* target) override;
     void stop() override;

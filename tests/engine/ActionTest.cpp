@@ -234,7 +234,7 @@ TEST_F(Stage, InstantsAtTheHeadOfASequenceRunTogetherInTheNextFrame) {
     std::vector<std::string> log;
     auto note = [&log](std::string s) { return CCCallBlock::actionWithBlock([&log, s] { log.push_back(s); }); };
     n->runAction(CCSequence::actions({note("a"), note("b"), CCPlace::actionWithPosition({9, 9}),
-                                      CCDelayTime::actionWithDuration(0.5f), note("c"), note("d")}));
+                                      CCDelayTime::actionWithDuration(0.5f), note("c"), note("d"), nullptr}));
     EXPECT_TRUE(log.empty());
     frames(1);
     EXPECT_EQ(log, (std::vector<std::string>{"a", "b"}));
