@@ -15,16 +15,6 @@ float vary(float value, float variance) { return value + variance * randomMinus1
 
 float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 
-// Bridges to the node scheduler; no-ops until the node has one.
-template <class Node>
-void scheduleAtPriority(Node& node, int priority) {
-    if constexpr (requires { node.scheduleUpdateWithPriority(priority); }) node.scheduleUpdateWithPriority(priority);
-}
-template <class Node>
-void unschedule(Node& node) {
-    if constexpr (requires { node.unscheduleUpdate(); }) node.unscheduleUpdate();
-}
-
 ccColor4F varyColor(const ccColor4F& c, const ccColor4F& var) {
     // One draw per component, in the order r, g, b, a.
     float r = clamp01(vary(c.r, var.r));
@@ -50,7 +40,7 @@ bool CCParticleSystem::initWithTotalParticles(unsigned count) {
     autoRemoveOnFinish_ = false;
     // Updates at priority 1 come after the frame's default-priority ones, so
     // the emitter sees where game code has put it this frame.
-    scheduleAtPriority(*this, 1);
+    scheduleUpdateWithPriority(1);
     return true;
 }
 
@@ -147,20 +137,31 @@ void CCParticleSystem::initParticle(tCCParticle& p, CGPoint reference) {
     }
 }
 
+// Free and relative particles undo the emitter's movement since their birth.
+// The movement is measured in world (free) or parent (relative) points and
+// mapped back into node space, so the particles stay put also when a scaled
+// or rotated ancestor moves.
+void CCParticleSystem::referenceFrame(CGPoint& reference, CGAffineTransform& toNode) const {
+    const CGAffineTransform t =
+        positionType_ == kCCPositionTypeFree ? nodeToWorldTransform() : nodeToParentTransform();
+    reference = {t.tx, t.ty};
+    toNode = CGAffineTransformInvert(CGAffineTransformMake(t.a, t.b, t.c, t.d, 0, 0));
+}
+
+CGPoint CCParticleSystem::movementSinceUpdate() const {
+    if (positionType_ == kCCPositionTypeGrouped) return CGPointZero;
+    CGPoint now;
+    CGAffineTransform toNode;
+    referenceFrame(now, toNode);
+    return CGPointApplyAffineTransform(ccpSub(updateReference_, now), toNode);
+}
+
 void CCParticleSystem::update(float dt) {
-    // Free and relative particles undo the emitter's movement since their
-    // birth. The movement is measured in world (free) or parent (relative)
-    // points and mapped back into node space, so the particles stay put also
-    // under a scaled or rotated ancestor.
     const bool grouped = positionType_ == kCCPositionTypeGrouped;
     CGAffineTransform toNode = CGAffineTransformIdentity;
     CGPoint reference = CGPointZero;
-    if (!grouped) {
-        const CGAffineTransform t =
-            positionType_ == kCCPositionTypeFree ? nodeToWorldTransform() : nodeToParentTransform();
-        reference = {t.tx, t.ty};
-        toNode = CGAffineTransformInvert(CGAffineTransformMake(t.a, t.b, t.c, t.d, 0, 0));
-    }
+    if (!grouped) referenceFrame(reference, toNode);
+    updateReference_ = reference;
 
     if (active_) {
         // A negative rate would emit the whole capacity every frame: treat it as 0.
@@ -228,7 +229,7 @@ void CCParticleSystem::update(float dt) {
     if (autoRemoveOnFinish_ && !active_ && particleCount_ == 0 && parent_) {
         // Our parent may hold the last reference; we must outlive the removal.
         Ref<CCParticleSystem> keep(this);
-        unschedule(*this);
+        unscheduleUpdate();
         removeFromParentAndCleanup(true);
     }
 }

@@ -77,7 +77,7 @@ public:
     void setAutoRemoveOnFinish(bool remove) { autoRemoveOnFinish_ = remove; }
     // One step of dt seconds: emission, then every live particle. Called by
     // the scheduler after the default-priority updates of the frame.
-    virtual void update(float dt);
+    void update(float dt) override;
 
     unsigned particleCount() const { return particleCount_; }
     // The live particles, in storage order.
@@ -192,6 +192,12 @@ protected:
     // reference: the point whose later movement free and relative particles
     // undo, the node's origin in world (free) or parent (relative) points.
     void initParticle(tCCParticle& particle, CGPoint reference);
+    // The reference point now, and the map of its movements into node space.
+    void referenceFrame(CGPoint& reference, CGAffineTransform& toNode) const;
+    // The node-space shift that keeps free and relative particles, placed at
+    // the last update, where they belong after the emitter moved since then
+    // (actions run after the updates of a frame).
+    CGPoint movementSinceUpdate() const;
 
     std::vector<tCCParticle> particles_;
     unsigned particleCount_ = 0;
@@ -200,6 +206,7 @@ protected:
     bool autoRemoveOnFinish_ = false;
     float elapsed_ = 0;
     float emitCounter_ = 0;
+    CGPoint updateReference_;
 
     float emissionRate_ = 0;
     float duration_ = kCCParticleDurationInfinity;

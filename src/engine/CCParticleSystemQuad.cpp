@@ -60,5 +60,8 @@ void CCParticleSystemQuad::updateQuadWithParticle(unsigned index, const tCCParti
 void CCParticleSystemQuad::draw() {
     if (!texture_ || particleCount_ == 0) return;
     CCRenderer& r = CCRenderer::shared();
-    r.drawQuads(quads_.data(), particleCount_, r.currentTransform(), texture_->name(), blend_);
+    CGAffineTransform t = r.currentTransform();
+    const CGPoint shift = movementSinceUpdate();
+    if (shift.x != 0 || shift.y != 0) t = CGAffineTransformConcat(CGAffineTransformMakeTranslation(shift.x, shift.y), t);
+    r.drawQuads(quads_.data(), particleCount_, t, texture_->name(), blend_);
 }

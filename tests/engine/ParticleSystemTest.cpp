@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/CCActionInterval.h"
 #include "engine/CCDirector.h"
 #include "engine/CCLayer.h"
 #include "engine/CCParticleSystemQuad.h"
@@ -448,4 +449,50 @@ TEST_F(ParticleDrawing, AChosenBlendFunctionSurvivesANewTexture) {
     p->setBlendFunc(kCCBlendFuncStraight);
     p->setTexture(texture);
     EXPECT_EQ(p->blendFunc(), kCCBlendFuncPremultiplied);
+}
+
+TEST_F(ParticleDrawing, InARunningSceneTheEmitterUpdatesAfterDefaultPriorityUpdates) {
+    // A priority-0 node moves the emitter every frame: particles must be
+    // born where it has just put it.
+    struct Mover : CCNode {
+        CCNode* moved = nullptr;
+        void update(float) override { moved->setPosition(ccpAdd(moved->position(), {10, 0})); }
+    };
+    Ref<CCParticleSystemQuad> p = CCParticleSystemQuad::particleWithTotalParticles(100);
+    p->setEmissionRate(100);
+    p->setLife(10);
+    p->setPosition({100, 100});
+    Ref<Mover> mover = makeRef<Mover>();
+    mover->moved = p;
+    mover->scheduleUpdate();
+    scene->addChild(p);
+    scene->addChild(mover);
+    harness->step(10);
+    ASSERT_GE(p->particleCount(), 5u);
+    const tCCParticle& newest = p->particles()[p->particleCount() - 1];
+    EXPECT_FLOAT_EQ(newest.startPos.x, p->position().x);
+}
+
+TEST_F(ParticleDrawing, FreeParticlesStayPutWhileAnActionMovesTheParent) {
+    // Actions run after the frame's updates: the drawing must still undo
+    // the movement made since the particles were last placed.
+    Ref<CCNode> parent = CCNode::node();
+    parent->setPosition({200, 200});
+    scene->addChild(parent);
+    Ref<CCParticleSystemQuad> p = CCParticleSystemQuad::particleWithTotalParticles(1);
+    p->setTexture(texture);
+    p->setEmissionRate(1000);
+    p->setLife(1000);
+    p->setStartSize(40);
+    p->setEndSize(kCCParticleStartSizeEqualToEndSize);
+    parent->addChild(p);
+    p->update(kFrame);
+    parent->runAction(CCMoveBy::actionWithDuration(1, {600, 0}));
+    harness->step(20);
+    auto f = harness->frame();
+    EXPECT_GT(parent->position().x, 300);
+    EXPECT_EQ(f.at(183, 200).r, 255);
+    EXPECT_EQ(f.at(217, 200).r, 255);
+    EXPECT_EQ(f.at(177, 200).r, 0);
+    EXPECT_EQ(f.at(223, 200).r, 0);
 }
