@@ -79,6 +79,13 @@ public:
         return *this;
     }
 
+    CCBClassBuilder& selector(const std::string& name, void (T::*method)()) {
+        info_.selectors[name] = [method](CCObject* self, CCObject*) {
+            if (auto* object = dynamic_cast<T*>(self)) (object->*method)();
+        };
+        return *this;
+    }
+
     void add();
 
 private:
