@@ -207,9 +207,10 @@ void CCRenderer::flush() {
     bindTexture(pendingTexture_);
     applyBlend(pendingBlend_);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-    // Orphan the old storage so the driver need not wait for the previous draw.
-    glBufferData(GL_ARRAY_BUFFER, kMaxQuads * sizeof(ccV2F_C4B_T2F_Quad), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, pending_.size() * sizeof(ccV2F_C4B_T2F_Quad), pending_.data());
+    // New storage of just the size needed each time, so the driver need not
+    // wait for the previous draw that still reads the old one.
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(pending_.size() * sizeof(ccV2F_C4B_T2F_Quad)),
+                 pending_.data(), GL_STREAM_DRAW);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
     const GLsizei stride = sizeof(ccV2F_C4B_T2F);
     glEnableVertexAttribArray(kPosition);
