@@ -1,0 +1,167 @@
+// The main menu driven through the real executable: scripted touches in,
+// log lines and node-tree dumps out.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "json/SBJsonParser.h"
+#include "platform/Files.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+using platform::Value;
+
+namespace {
+
+struct GameRun {
+    testsupport::ProcessResult result;
+    std::vector<Value> dumps;  // in the order the script wrote them
+
+    int count(const std::string& text) const {
+        int n = 0;
+        for (std::size_t at = result.output.find(text); at != std::string::npos;
+             at = result.output.find(text, at + 1))
+            ++n;
+        return n;
+    }
+};
+
+// Runs the game headless with a script; "dump" lines need no file name.
+class MainMenuTest : public ::testing::Test {
+protected:
+    GameRun play(const std::string& script, const std::vector<std::string>& options = {}) {
+        std::string text;
+        int dumps = 0;
+        std::istringstream lines(script);
+        for (std::string line; std::getline(lines, line);) {
+            if (line == "dump") line = "dump " + (dir / ("dump" + std::to_string(dumps++) + ".json"));
+            text += line + "\n";
+        }
+        testsupport::writeFile(dir.path() / "script.txt", text + "quit\n");
+        std::vector<std::string> args{"--data-dir", (dir.path() / "data").string(), "--seed", "3", "--script",
+                                      dir / "script.txt"};
+        args.insert(args.end(), options.begin(), options.end());
+        GameRun run{testsupport::runGame(args), {}};
+        EXPECT_EQ(run.result.exitCode, 0) << run.result.output;
+        for (int i = 0; i < dumps; ++i) {
+            auto bytes = platform::readFile(dir / ("dump" + std::to_string(i) + ".json"));
+            SBJsonParser parser;
+            parser.setMaxDepth(64);
+            auto tree = bytes ? parser.objectWithData(*bytes) : std::nullopt;
+            run.dumps.push_back(tree ? *tree : Value());
+        }
+        return run;
+    }
+
+    testsupport::TempDir dir;
+};
+
+const Value& menuLayer(const Value& scene) { return scene["children"][0]; }
+
+// The menu's child drawn with this picture (the first one, in drawing order).
+const Value& byTexture(const Value& scene, const std::string& texture, int nth = 0) {
+    for (const Value& child : menuLayer(scene)["children"].asArray())
+        if (child["texture"].asString() == texture && nth-- == 0) return child;
+    return Value::null();
+}
+
+// Skips the logo with a tap, then waits until the menu has shown itself.
+const std::string kSkipLogo = "wait 0.1\ntap 2 2\nwait 1.1\n";
+
+std::string at(const Value& node, float dx = 0, float dy = 0) {
+    return std::to_string(node["position"][0].asDouble() + dx) + " " + std::to_string(node["position"][1].asDouble() + dy);
+}
+
+}  // namespace
+
+TEST_F(MainMenuTest, TheLogoPlaysFirstAndTheMenuShowsASecondAfterItStarts) {
+    GameRun run = play("wait 0.5\ndump\nwait 0.7\ndump\nwait 1\n");
+    ASSERT_EQ(run.dumps.size(), 2u);
+    EXPECT_EQ(menuLayer(run.dumps[0])["class"].asString(), "IntroScene");
+    EXPECT_FALSE(menuLayer(run.dumps[0])["visible"].asBool());
+    EXPECT_TRUE(menuLayer(run.dumps[1])["visible"].asBool());
+    // The music waits for the logo to end.
+    EXPECT_EQ(run.count("music started"), 0) << run.result.output;
+}
+
+TEST_F(MainMenuTest, ATapSkipsTheLogoAndTheMusicStarts) {
+    GameRun run = play("wait 0.3\ntap 500 500\nwait 0.2\n");
+    EXPECT_EQ(run.count("audio: music started bg-music.mp3 looping"), 1) << run.result.output;
+    // The skipping tap belongs to the logo, not to the meadow under it.
+    EXPECT_EQ(run.count("x = "), 0) << run.result.output;
+}
+
+TEST_F(MainMenuTest, TheFrogHopsToItsNextPlaceAndIgnoresTapsMidJump) {
+    GameRun first = play(kSkipLogo + "dump\n");
+    const Value& frog = byTexture(first.dumps[0], "frog3~ipad.png");
+    ASSERT_FALSE(frog.isNull());
+    ASSERT_EQ(frog["tag"].asInt(), 0);
+
+    GameRun run = play(kSkipLogo + "tap " + at(frog) + "\nwait 0.3\ntap " + at(frog) + "\ndump\nwait 1.5\ndump\n");
+    EXPECT_EQ(run.count("tag = 1     x = 815.000000    y = 592.000000"), 1) << run.result.output;
+    EXPECT_EQ(run.count("tag = "), 1) << run.result.output;  // the tap mid-jump did nothing
+    EXPECT_EQ(run.count("started frog3.mp3"), 1) << run.result.output;
+    const Value& landed = byTexture(run.dumps[1], "frog3~ipad.png");
+    EXPECT_NEAR(landed["position"][0].asDouble(), 815, 0.5);
+    EXPECT_NEAR(landed["position"][1].asDouble(), 592, 0.5);
+}
+
+TEST_F(MainMenuTest, OnAPhoneTheFrogsPlacesAreScaledToTheScreen) {
+    GameRun first = play(kSkipLogo + "dump\n", {"--device", "phone"});
+    const Value& frog = byTexture(first.dumps[0], "frog3~iphone.png");
+    ASSERT_FALSE(frog.isNull());
+    GameRun run = play(kSkipLogo + "tap " + at(frog) + "\nwait 0.1\n", {"--device", "phone"});
+    // 815 x 480 / 1024 and 592 x 320 / 768, whole points.
+    EXPECT_EQ(run.count("tag = 1     x = 382.000000    y = 246.000000"), 1) << run.result.output;
+}
+
+TEST_F(MainMenuTest, TheFountainStopsAndRestarts) {
+    GameRun first = play(kSkipLogo + "dump\n");
+    const Value& fountain = byTexture(first.dumps[0], "fountain~ipad.png");
+    ASSERT_EQ(fountain["tag"].asInt(), 1);
+    GameRun run = play(kSkipLogo + "tap " + at(fountain) + "\nwait 0.1\ndump\ntap " + at(fountain) + "\nwait 0.1\ndump\n");
+    EXPECT_EQ(byTexture(run.dumps[0], "fountain~ipad.png")["tag"].asInt(), -1);
+    EXPECT_EQ(byTexture(run.dumps[1], "fountain~ipad.png")["tag"].asInt(), 1);
+}
+
+TEST_F(MainMenuTest, ACloudDragsSidewaysOnlyAndDriftsAgainOnRelease) {
+    GameRun first = play(kSkipLogo + "dump\n");
+    const Value& cloud = byTexture(first.dumps[0], "cloud3~ipad.png");
+    ASSERT_GT(cloud["actions"].asInt(), 0);
+    // Same frame count as the first run, so the cloud is where the dump saw it.
+    GameRun run = play(kSkipLogo + "down " + at(cloud) + "\nmove " + at(cloud, -100, 60) + "\nwait 0.1\ndump\nup " +
+                   at(cloud, -100, 60) + "\nwait 0.1\ndump\n");
+    const Value& held = byTexture(run.dumps[0], "cloud3~ipad.png");
+    EXPECT_NEAR(held["position"][0].asDouble(), cloud["position"][0].asDouble() - 100, 0.5);
+    EXPECT_NEAR(held["position"][1].asDouble(), cloud["position"][1].asDouble(), 0.01);
+    EXPECT_EQ(held["actions"].asInt(), 0);
+    EXPECT_GT(byTexture(run.dumps[1], "cloud3~ipad.png")["actions"].asInt(), 0);
+}
+
+TEST_F(MainMenuTest, BusySheepAndButterflyIgnoreTaps) {
+    GameRun first = play(kSkipLogo + "dump\n");
+    const Value& sheep = byTexture(first.dumps[0], "sheep~ipad.png");
+    const Value& butterfly = byTexture(first.dumps[0], "butterfly~ipad.png");
+    ASSERT_FALSE(sheep.isNull());
+    ASSERT_FALSE(butterfly.isNull());
+    GameRun run = play(kSkipLogo + "tap " + at(sheep) + "\nwait 0.2\ntap " + at(sheep) + "\ntap " + at(butterfly) +
+                   "\nwait 0.5\ntap " + at(butterfly) + "\nwait 0.1\ndump\nwait 1\ntap " + at(sheep) + "\n");
+    // Shaking takes 0.6 s: the second tap comes too soon, the third after it.
+    EXPECT_EQ(run.count("started sheep.mp3"), 2) << run.result.output;
+    EXPECT_EQ(byTexture(run.dumps[0], "butterfly~ipad.png")["tag"].asInt(), 0);  // still in its first flight
+}
+
+TEST_F(MainMenuTest, EveryButtonPlaysTheButtonSound) {
+    GameRun first = play(kSkipLogo + "dump\n");
+    const Value& menu = [&]() -> const Value& {
+        for (const Value& child : menuLayer(first.dumps[0])["children"].asArray())
+            if (child["class"].asString() == "CCMenu") return child;
+        return Value::null();
+    }();
+    ASSERT_EQ(menu["children"].size(), 5u);
+    std::string script = kSkipLogo;
+    for (const Value& button : menu["children"].asArray()) script += "tap " + at(button) + "\nwait 0.1\n";
+    GameRun run = play(script);
+    EXPECT_EQ(run.count("started soundbutton.mp3"), 5) << run.result.output;
+}
