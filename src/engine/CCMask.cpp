@@ -69,7 +69,7 @@ void CCMask::setObject(CCNode* object) { objectSprite_ = object; }
 
 void CCMask::setMask(CCSprite* mask) {
     maskSprite_ = mask;
-    if (maskSprite_) maskSprite_->setBlendFunc(kCCMaskSpriteBlendFunc);
+    if (maskSprite_) maskSprite_->setBlendFunc(kCCInvertedMaskSpriteBlendFunc);
 }
 
 void CCMask::setMasked(CCRenderTexture* masked) {

@@ -41,7 +41,8 @@ public:
     CCNode* object() const { return objectSprite_.get(); }
     void setObject(CCNode* object);
     CCSprite* maskSprite() const { return maskSprite_.get(); }
-    // Replaces the mask sprite; it masks the same way as one given at creation.
+    // Replaces the mask sprite, inverted: from now on the object is cut away
+    // where the mask is opaque (a mask given at creation keeps it there).
     void setMask(CCSprite* mask);
     // The texture holding the masked picture; null when GL could not make one
     // (passes then do nothing).
@@ -61,5 +62,7 @@ private:
 
 // The mask sprite's blend function: keeps the destination scaled by the mask's alpha.
 inline constexpr ccBlendFunc kCCMaskSpriteBlendFunc{CC_GL_ZERO, CC_GL_SRC_ALPHA};
+// A mask sprite set later: scales the destination by one minus the mask's alpha.
+inline constexpr ccBlendFunc kCCInvertedMaskSpriteBlendFunc{CC_GL_ZERO, CC_GL_ONE_MINUS_SRC_ALPHA};
 // How the masked texture is drawn on screen.
 inline constexpr ccBlendFunc kCCMaskedTextureBlendFunc{CC_GL_SRC_ALPHA, CC_GL_ONE_MINUS_SRC_ALPHA};

@@ -153,16 +153,17 @@ TEST_F(Mask, ClearColourAndPassesWithoutClearing) {
     EXPECT_EQ(texel(475, 500).r, 255);
 }
 
-TEST_F(Mask, ANewMaskSpriteMasksTheSameWayAsTheFirst) {
+TEST_F(Mask, ANewMaskSpriteMasksInverted) {
     Ref<CCMask> node = CCMask::createMaskForObject(object, nullptr);
     scene->addChild(node);
     node->setMask(mask);
     EXPECT_EQ(node->maskSprite(), mask.get());
-    EXPECT_EQ(mask->blendFunc(), kCCMaskSpriteBlendFunc);
+    EXPECT_EQ(mask->blendFunc(), kCCInvertedMaskSpriteBlendFunc);
     node->mask();
     auto f = harness->frame();
-    expectNear(f.at(192, 200), kBlack);
-    expectNear(f.at(208, 200), kRed);
+    // The object is cut away where the mask is opaque, kept where it is clear.
+    expectNear(f.at(192, 200), kRed);
+    expectNear(f.at(208, 200), kBlack);
 
     // Swapping the object changes nothing else.
     Ref<CCSprite> other = CCSprite::spriteWithTexture(texture(64, 64, {0, 255, 0, 255}, [](int) { return 255; }));
@@ -170,8 +171,8 @@ TEST_F(Mask, ANewMaskSpriteMasksTheSameWayAsTheFirst) {
     node->setObject(other);
     node->mask();
     f = harness->frame();
-    expectNear(f.at(192, 200), kBlack);
-    expectNear(f.at(208, 200), {0, 255, 0});
+    expectNear(f.at(192, 200), {0, 255, 0});
+    expectNear(f.at(208, 200), kBlack);
 }
 
 TEST_F(Mask, InsideAClippedLayerTheTextureIsStillFilledWhole) {
