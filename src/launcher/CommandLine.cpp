@@ -1,18 +1,16 @@
 #include "launcher/CommandLine.h"
 
+#include <cmath>
 #include <cstdlib>
 
 namespace launcher {
-namespace {
 
 bool parseNumber(const std::string& text, double& out) {
     if (text.empty()) return false;
     char* end = nullptr;
     out = std::strtod(text.c_str(), &end);
-    return end && *end == '\0';
+    return *end == '\0' && std::isfinite(out);
 }
-
-}  // namespace
 
 std::string usage() {
     return "usage: number-meadow [--device tablet|phone] [--scale 1|2] [--lang CODE] [--data-dir DIR]\n"

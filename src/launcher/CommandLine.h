@@ -28,6 +28,9 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& args, st
 
 std::string usage();
 
+// A whole-text finite decimal number ("2", "0.5", "-3e2"); false for "", "1x", "nan".
+bool parseNumber(const std::string& text, double& out);
+
 // The language of the locale (LC_ALL, LC_MESSAGES, LANG): "it_IT.UTF-8" is "it".
 std::string localeLanguage();
 

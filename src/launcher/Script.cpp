@@ -1,20 +1,11 @@
 #include "launcher/Script.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <sstream>
 
+#include "launcher/CommandLine.h"
+
 namespace launcher {
-namespace {
-
-bool number(const std::string& text, double& out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(out);
-}
-
-}  // namespace
 
 std::optional<std::vector<ScriptCommand>> parseScript(const std::string& text, std::string& error) {
     using Kind = ScriptCommand::Kind;
@@ -37,10 +28,10 @@ std::optional<std::vector<ScriptCommand>> parseScript(const std::string& text, s
         const std::string& name = w[0];
         if (name == "wait") {
             c.kind = Kind::Wait;
-            if (w.size() != 2 || !number(w[1], c.x) || c.x < 0) return fail("wait needs a number of seconds");
+            if (w.size() != 2 || !parseNumber(w[1], c.x) || c.x < 0) return fail("wait needs a number of seconds");
         } else if (name == "tap" || name == "down" || name == "move" || name == "up") {
             c.kind = name == "tap" ? Kind::Tap : name == "down" ? Kind::Down : name == "move" ? Kind::Move : Kind::Up;
-            if (w.size() != 3 || !number(w[1], c.x) || !number(w[2], c.y)) return fail(name + " needs X and Y in points");
+            if (w.size() != 3 || !parseNumber(w[1], c.x) || !parseNumber(w[2], c.y)) return fail(name + " needs X and Y in points");
         } else if (name == "screenshot" || name == "dump") {
             c.kind = name == "dump" ? Kind::Dump : Kind::Screenshot;
             if (w.size() != 2) return fail(name + " needs one file name");
