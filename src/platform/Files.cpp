@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -72,6 +73,8 @@ bool writeFileAtomically(const std::string& path, const void* bytes, std::size_t
         log("cannot write %s", path.c_str());
         return false;
     }
+    // mkstemp makes the file private; give it the usual permissions.
+    ::fchmod(fd, 0644);
     const char* p = static_cast<const char*>(bytes);
     std::size_t left = size;
     bool ok = true;
