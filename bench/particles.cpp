@@ -12,8 +12,8 @@
 #include <functional>
 #include <vector>
 
+#include "FrameStats.h"
 #include "engine/CCDirector.h"
-#include "engine/CCGLView.h"
 #include "engine/CCParticleSystemQuad.h"
 #include "engine/CCScene.h"
 #include "engine/CCSprite.h"
@@ -23,32 +23,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-struct Stats {
-    double median = 0, p99 = 0, cpuMedian = 0;
-    int drawCalls = 0;
-    long quads = 0;
-};
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    std::size_t i = static_cast<std::size_t>(std::ceil(p * static_cast<double>(v.size()))) - 1;
-    return v[std::min(i, v.size() - 1)];
-}
-
-struct Delegate : platform::ApplicationDelegate {
-    bool didFinishLaunching() override {
-        Ref<CCGLView> view = CCGLView::viewWithFrame(CGRectMake(0, 0, 1024, 768));
-        if (!view) return false;
-        CCDirector::sharedDirector()->setView(view);
-        return true;
-    }
-    void willTerminate() override { CCDirector::sharedDirector()->end(); }
-};
+using bench::Clock;
+using bench::ms;
+using bench::percentile;
+using bench::Stats;
 
 // A soft round drop, 32x32.
 Ref<CCTexture2D> dropTexture() {
@@ -95,35 +73,8 @@ Ref<CCParticleSystemQuad> fountain(CCTexture2D* texture, CGPoint at) {
     return p;
 }
 
-Stats measure(int frames) {
-    auto& app = platform::Application::shared();
-    static Clock::time_point drawn;
-    static bool hooked = false;
-    if (!hooked) {
-        app.addAfterDraw([] { drawn = Clock::now(); });
-        hooked = true;
-    }
-    std::vector<double> frameTimes, cpuTimes;
-    Stats s;
-    Clock::time_point last = Clock::now();
-    // The warm-up lets the fountains fill up.
-    for (int i = -150; i < frames; ++i) {
-        Clock::time_point start = Clock::now();
-        app.runFrame();  // updates, draws, presents and ends with glFinish (headless)
-        Clock::time_point end = Clock::now();
-        if (i >= 0) {
-            frameTimes.push_back(ms(end - last));
-            cpuTimes.push_back(ms(drawn - start));
-            s.drawCalls = std::max(s.drawCalls, CCDirector::sharedDirector()->drawCallsLastFrame());
-            s.quads = std::max(s.quads, CCDirector::sharedDirector()->quadsLastFrame());
-        }
-        last = end;
-    }
-    s.median = percentile(frameTimes, 0.5);
-    s.p99 = percentile(frameTimes, 0.99);
-    s.cpuMedian = percentile(cpuTimes, 0.5);
-    return s;
-}
+// The warm-up lets the fountains fill up.
+Stats measure(int frames) { return bench::measure(frames, 150); }
 
 Stats fountains(CCTexture2D* texture, int count, int frames) {
     Ref<CCScene> scene = CCScene::node();
@@ -177,37 +128,13 @@ double stepMicroseconds(CCTexture2D* texture, int steps) {
     return percentile(t, 0.5);
 }
 
-Stats middle(std::vector<Stats> runs) {
-    auto pick = [&runs](double Stats::*field) {
-        std::vector<double> v;
-        for (const Stats& s : runs) v.push_back(s.*field);
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    };
-    Stats m = runs.front();
-    m.median = pick(&Stats::median);
-    m.p99 = pick(&Stats::p99);
-    m.cpuMedian = pick(&Stats::cpuMedian);
-    return m;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    platform::seedRandom(1);
-    Delegate delegate;
-    platform::LaunchOptions options;
-    options.device = platform::DeviceProfile::tablet(1);
-    options.headless = true;
+    if (!bench::startHeadless("bench_particles")) return 1;
     auto& app = platform::Application::shared();
-    if (!app.start(options, delegate)) {
-        std::fprintf(stderr, "bench_particles: the platform does not start\n");
-        return 1;
-    }
-    CCDirector::sharedDirector()->runWithScene(CCScene::node());
     Ref<CCTexture2D> texture = dropTexture();
 
     std::printf("Particles: fountains of 2048 live 32x32 particles, 1024x768 headless.\n");
@@ -221,7 +148,7 @@ int main(int argc, char** argv) {
             as.push_back(fountains(texture, count, frames));
             bs.push_back(sprites(texture, count * 2048, frames));
         }
-        Stats a = middle(as), b = middle(bs);
+        Stats a = bench::middle(as), b = bench::middle(bs);
         std::printf("%9d %9ld | %8.3f %8.3f %8.3f %6d | %8.3f %8.3f %8.3f | %6.2f\n", count, a.quads, a.median,
                     a.p99, a.cpuMedian, a.drawCalls, b.median, b.p99, b.cpuMedian, a.median / b.median);
         std::fflush(stdout);

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "FrameStats.h"
 #include "engine/CCDirector.h"
-#include "engine/CCGLView.h"
 #include "engine/CCLayer.h"
 #include "engine/CCScene.h"
 #include "engine/CCSprite.h"
@@ -25,32 +25,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-struct Stats {
-    double median = 0, p99 = 0, cpuMedian = 0;
-    int drawCalls = 0;
-    bool ok = false;
-};
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    std::size_t i = static_cast<std::size_t>(std::ceil(p * static_cast<double>(v.size()))) - 1;
-    return v[std::min(i, v.size() - 1)];
-}
-
-struct Delegate : platform::ApplicationDelegate {
-    bool didFinishLaunching() override {
-        Ref<CCGLView> view = CCGLView::viewWithFrame(CGRectMake(0, 0, 1024, 768));
-        if (!view) return false;
-        CCDirector::sharedDirector()->setView(view);
-        return true;
-    }
-    void willTerminate() override { CCDirector::sharedDirector()->end(); }
-};
+using bench::percentile;
+using bench::Stats;
 
 // A soft round 32x32 sprite, like testsprite2's icon in size.
 Ref<CCTexture2D> ballTexture() {
@@ -75,31 +51,7 @@ Ref<CCTexture2D> ballTexture() {
 
 // Runs `frames` measured frames (after a warm-up) of the running scene;
 // `move` is called before each frame.
-Stats measure(int frames, const std::function<void()>& move) {
-    auto& app = platform::Application::shared();
-    static Clock::time_point drawn;
-    static bool hooked = false;
-    if (!hooked) {
-        app.addAfterDraw([] { drawn = Clock::now(); });
-        hooked = true;
-    }
-    std::vector<double> frameTimes, cpuTimes;
-    int drawCalls = 0;
-    Clock::time_point last = Clock::now();
-    for (int i = -30; i < frames; ++i) {
-        Clock::time_point start = Clock::now();
-        move();
-        app.runFrame();  // draws, presents and ends with glFinish (headless)
-        Clock::time_point end = Clock::now();
-        if (i >= 0) {
-            frameTimes.push_back(ms(end - last));
-            cpuTimes.push_back(ms(drawn - start));
-            drawCalls = std::max(drawCalls, CCDirector::sharedDirector()->drawCallsLastFrame());
-        }
-        last = end;
-    }
-    return {percentile(frameTimes, 0.5), percentile(frameTimes, 0.99), percentile(cpuTimes, 0.5), drawCalls, true};
-}
+Stats measure(int frames, const std::function<void()>& move) { return bench::measure(frames, 30, move); }
 
 Stats ours(int count, int frames) {
     Ref<CCScene> scene = CCScene::node();
@@ -157,24 +109,7 @@ Stats theirs(int count, int frames) {
         }
     std::remove(out.c_str());
     if (frameTimes.empty()) return s;
-    return {percentile(frameTimes, 0.5), percentile(frameTimes, 0.99), percentile(cpuTimes, 0.5), -1, true};
-}
-
-// Per field, the median over rounds.
-Stats middle(std::vector<Stats> runs) {
-    std::erase_if(runs, [](const Stats& s) { return !s.ok; });
-    if (runs.empty()) return {};
-    auto pick = [&runs](double Stats::*field) {
-        std::vector<double> v;
-        for (const Stats& s : runs) v.push_back(s.*field);
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    };
-    Stats m = runs.front();
-    m.median = pick(&Stats::median);
-    m.p99 = pick(&Stats::p99);
-    m.cpuMedian = pick(&Stats::cpuMedian);
-    return m;
+    return {percentile(frameTimes, 0.5), percentile(frameTimes, 0.99), percentile(cpuTimes, 0.5), -1, 0, true};
 }
 
 }  // namespace
@@ -182,18 +117,8 @@ Stats middle(std::vector<Stats> runs) {
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    platform::seedRandom(1);
-    Delegate delegate;
-    platform::LaunchOptions options;
-    options.device = platform::DeviceProfile::tablet(1);
-    options.headless = true;
+    if (!bench::startHeadless("bench_sprites")) return 1;
     auto& app = platform::Application::shared();
-    if (!app.start(options, delegate)) {
-        std::fprintf(stderr, "bench_sprites: the platform does not start\n");
-        return 1;
-    }
-    CCDirector::sharedDirector()->runWithScene(CCScene::node());
 
     std::printf("Sprites: 32x32, one texture, moving, nearest sampling, 1024x768 headless.\n");
     std::printf("%d frames a run, each ended with glFinish; the middle of %d alternating rounds.\n", frames, rounds);
@@ -208,8 +133,8 @@ int main(int argc, char** argv) {
             as.push_back(ours(count, frames));
             bs.push_back(theirs(count, frames));
         }
-        Stats a = middle(as);
-        Stats b = middle(bs);
+        Stats a = bench::middle(as);
+        Stats b = bench::middle(bs);
         if (b.ok)
             std::printf("%8d | %8.3f %8.3f %8.3f %6d | %8.3f %8.3f %8.3f | %6.2f\n", count, a.median, a.p99,
                         a.cpuMedian, a.drawCalls, b.median, b.p99, b.cpuMedian, a.median / b.median);
