@@ -19,32 +19,17 @@
 
 #include "engine/audio/SimpleAudioEngine.h"
 #include "platform/Bundle.h"
+#include "support/WavFile.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// One sine along the interleaved samples: the channels take turns on one wave.
 void writeWav(const std::filesystem::path& file, double seconds, int rate, int channels) {
-    long frames = long(seconds * rate);
-    std::ofstream out(file, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    uint32_t bytes = uint32_t(frames * channels * 2);
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(uint16_t(channels));
-    u32(uint32_t(rate));
-    u32(uint32_t(rate * channels * 2));
-    u16(uint16_t(channels * 2));
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
-    for (long f = 0; f < frames * channels; ++f) {
-        u16(uint16_t(int16_t(8000 * std::sin(f * 0.05))));
-    }
+    testsupport::writeWav(file, rate, channels, long(seconds * rate), [channels](long f, int c) {
+        return int16_t(8000 * std::sin(double(f * channels + c) * 0.05));
+    });
 }
 
 struct Stats {
