@@ -15,6 +15,7 @@ extern "C" {
 }
 
 #include "platform/Log.h"
+#include "platform/MediaFile.h"
 
 namespace platform {
 namespace {
@@ -28,20 +29,6 @@ constexpr int kMaxSide = 16384;
 constexpr double kMaxPixels = 2560.0 * 1600.0;
 // Damaged frames in a row before the rest of a file is given up.
 constexpr int kMaxConsecutiveErrors = 64;
-
-std::string errorText(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
-void quietLibraryLog() {
-    // FFmpeg's own messages about odd files only repeat our one-line reports.
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (av_log_get_level() > AV_LOG_FATAL) av_log_set_level(AV_LOG_FATAL);
-    });
-}
 
 }  // namespace
 
@@ -97,18 +84,9 @@ struct Movie::Decoding {
     }
 
     bool openFile() {
-        int r = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
-        if (r < 0) {
-            log("movie: cannot open %s: %s", path.c_str(), errorText(r).c_str());
-            return false;
-        }
-        r = avformat_find_stream_info(format, nullptr);
-        if (r < 0) {
-            log("movie: cannot read %s: %s", path.c_str(), errorText(r).c_str());
-            return false;
-        }
+        if (!media::openInput(&format, path, "movie")) return false;
         const AVCodec* decoder = nullptr;
-        r = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+        int r = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
         // A still picture attached to a sound file is cover art, not a movie.
         if (r < 0 || !decoder || (format->streams[r]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
             log("movie: no pictures in %s", path.c_str());
@@ -131,21 +109,8 @@ struct Movie::Decoding {
             width = std::max(2, static_cast<int>(width * shrink));
             height = std::max(2, static_cast<int>(height * shrink));
         }
-        codec = avcodec_alloc_context3(decoder);
-        if (!codec || avcodec_parameters_to_context(codec, stream->codecpar) < 0) {
-            log("movie: cannot set up a decoder for %s", path.c_str());
-            return false;
-        }
-        codec->pkt_timebase = stream->time_base;
-        codec->thread_count = 0;  // as many as the machine has
-        r = avcodec_open2(codec, decoder, nullptr);
-        if (r < 0) {
-            log("movie: cannot open the decoder for %s: %s", path.c_str(), errorText(r).c_str());
-            return false;
-        }
-        for (unsigned i = 0; i < format->nb_streams; ++i) {
-            if (static_cast<int>(i) != streamIndex) format->streams[i]->discard = AVDISCARD_ALL;
-        }
+        if (!media::openDecoder(&codec, decoder, *stream, path, "movie", /*allThreads=*/true)) return false;
+        media::discardOtherStreams(*format, streamIndex);
         packet = av_packet_alloc();
         frame = av_frame_alloc();
         if (!packet || !frame) return false;
@@ -257,7 +222,6 @@ struct Movie::Decoding {
 };
 
 std::unique_ptr<Movie> Movie::open(const std::string& path) {
-    quietLibraryLog();
     auto decoding = std::make_unique<Decoding>();
     decoding->path = path;
     if (!decoding->openFile()) return nullptr;

@@ -13,26 +13,11 @@ extern "C" {
 }
 
 #include "platform/Log.h"
+#include "platform/MediaFile.h"
 
 namespace audio {
 
 namespace {
-
-std::string errorText(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
-void quietLibraryLog() {
-    // FFmpeg's own messages about odd files only repeat our one-line reports.
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (av_log_get_level() > AV_LOG_FATAL) {
-            av_log_set_level(AV_LOG_FATAL);
-        }
-    });
-}
 
 // Frames a converted chunk may hold before a read gives up on a broken file.
 constexpr int kMaxConsecutiveErrors = 64;
@@ -150,20 +135,12 @@ struct Decoder::Impl {
     }
 
     static std::unique_ptr<Impl> open(const std::string& path) {
-        quietLibraryLog();
         auto impl = std::make_unique<Impl>();
-        int r = avformat_open_input(&impl->format, path.c_str(), nullptr, nullptr);
-        if (r < 0) {
-            platform::log("audio: cannot open %s: %s", path.c_str(), errorText(r).c_str());
-            return nullptr;
-        }
-        r = avformat_find_stream_info(impl->format, nullptr);
-        if (r < 0) {
-            platform::log("audio: cannot read %s: %s", path.c_str(), errorText(r).c_str());
+        if (!platform::media::openInput(&impl->format, path, "audio")) {
             return nullptr;
         }
         const AVCodec* decoder = nullptr;
-        r = av_find_best_stream(impl->format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+        int r = av_find_best_stream(impl->format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
         if (r < 0 || !decoder) {
             platform::log("audio: no playable audio in %s", path.c_str());
             return nullptr;
@@ -171,15 +148,7 @@ struct Decoder::Impl {
         impl->streamIndex = r;
         AVStream* stream = impl->format->streams[r];
         impl->timeBase = stream->time_base;
-        impl->codec = avcodec_alloc_context3(decoder);
-        if (!impl->codec || avcodec_parameters_to_context(impl->codec, stream->codecpar) < 0) {
-            platform::log("audio: cannot set up a decoder for %s", path.c_str());
-            return nullptr;
-        }
-        impl->codec->pkt_timebase = stream->time_base;
-        r = avcodec_open2(impl->codec, decoder, nullptr);
-        if (r < 0) {
-            platform::log("audio: cannot open the decoder for %s: %s", path.c_str(), errorText(r).c_str());
+        if (!platform::media::openDecoder(&impl->codec, decoder, *stream, path, "audio")) {
             return nullptr;
         }
         if (impl->codec->sample_rate <= 0 || impl->codec->ch_layout.nb_channels <= 0) {
@@ -187,11 +156,7 @@ struct Decoder::Impl {
             return nullptr;
         }
         // Every other stream (cover art, video) is skipped by the demuxer.
-        for (unsigned i = 0; i < impl->format->nb_streams; ++i) {
-            if (int(i) != impl->streamIndex) {
-                impl->format->streams[i]->discard = AVDISCARD_ALL;
-            }
-        }
+        platform::media::discardOtherStreams(*impl->format, impl->streamIndex);
         impl->packet = av_packet_alloc();
         impl->frame = av_frame_alloc();
         if (!impl->packet || !impl->frame) {
