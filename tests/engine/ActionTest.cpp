@@ -13,22 +13,15 @@
 #include "engine/CCNodeDump.h"
 #include "engine/CCScene.h"
 #include "support/EngineHarness.h"
+#include "support/RunningScene.h"
 
 using testsupport::EngineHarness;
 
 namespace {
 
 // A running scene; actions run on nodes added to it.
-class Stage : public ::testing::Test {
+class Stage : public testsupport::RunningScene {
 protected:
-    void SetUp() override {
-        harness_ = &EngineHarness::boot();
-        scene_ = CCScene::node();
-        CCDirector::sharedDirector()->runWithScene(scene_);
-        harness_->step();  // the scene enters, in a frame of zero delta
-    }
-    void TearDown() override { CCDirector::sharedDirector()->end(); }
-
     template <class T = CCNode>
     Ref<T> onStage(Ref<T> node) {
         scene_->addChild(node);
@@ -36,9 +29,6 @@ protected:
     }
     Ref<CCNode> onStage() { return onStage(CCNode::node()); }
     void frames(int n) { harness_->step(n); }
-
-    EngineHarness* harness_ = nullptr;
-    Ref<CCScene> scene_;
 };
 
 // A node that reports its death.

@@ -10,6 +10,7 @@
 #include "engine/CCDirector.h"
 #include "engine/CCScene.h"
 #include "support/EngineHarness.h"
+#include "support/RunningScene.h"
 
 using testsupport::EngineHarness;
 
@@ -32,15 +33,8 @@ struct Ticker : CCNode {
     }
 };
 
-class Updates : public ::testing::Test {
+class Updates : public testsupport::RunningScene {
 protected:
-    void SetUp() override {
-        harness_ = &EngineHarness::boot();
-        scene_ = CCScene::node();
-        CCDirector::sharedDirector()->runWithScene(scene_);
-        harness_->step();
-    }
-    void TearDown() override { CCDirector::sharedDirector()->end(); }
     Ref<Ticker> ticker(const std::string& name, bool onStage = true) {
         Ref<Ticker> t = makeRef<Ticker>(&log_, name);
         if (onStage) scene_->addChild(t);
@@ -48,8 +42,6 @@ protected:
     }
     void frames(int n) { harness_->step(n); }
 
-    EngineHarness* harness_ = nullptr;
-    Ref<CCScene> scene_;
     std::vector<std::string> log_;
 };
 

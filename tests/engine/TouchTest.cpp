@@ -13,6 +13,7 @@
 #include "engine/CCScene.h"
 #include "engine/CCTouchDispatcher.h"
 #include "support/EngineHarness.h"
+#include "support/RunningScene.h"
 
 using testsupport::EngineHarness;
 using Log = std::vector<std::string>;
@@ -223,17 +224,8 @@ struct TouchLayer : CCLayer {
     }
 };
 
-class LayerTouches : public ::testing::Test {
+class LayerTouches : public testsupport::RunningScene {
 protected:
-    void SetUp() override {
-        harness_ = &EngineHarness::boot();
-        scene_ = CCScene::node();
-        CCDirector::sharedDirector()->runWithScene(scene_);
-        harness_->step();
-    }
-    void TearDown() override { CCDirector::sharedDirector()->end(); }
-    EngineHarness* harness_ = nullptr;
-    Ref<CCScene> scene_;
     CCTouchDispatcher* d_ = CCDirector::sharedDirector()->touchDispatcher();
 };
 
