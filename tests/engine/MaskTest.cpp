@@ -12,15 +12,10 @@
 #include "support/EngineHarness.h"
 
 using testsupport::EngineHarness;
+using testsupport::expectNear;
 using testsupport::Rgba;
 
 namespace {
-
-void expectNear(Rgba got, Rgba want, int tolerance = 2) {
-    EXPECT_NEAR(got.r, want.r, tolerance);
-    EXPECT_NEAR(got.g, want.g, tolerance);
-    EXPECT_NEAR(got.b, want.b, tolerance);
-}
 
 constexpr Rgba kBlack{0, 0, 0, 255};
 constexpr Rgba kRed{255, 0, 0, 255};

@@ -13,15 +13,10 @@
 #include "support/TempDir.h"
 
 using testsupport::EngineHarness;
+using testsupport::expectNear;
 using testsupport::Rgba;
 
 namespace {
-
-void expectNear(Rgba got, Rgba want, int tolerance = 2) {
-    EXPECT_NEAR(got.r, want.r, tolerance);
-    EXPECT_NEAR(got.g, want.g, tolerance);
-    EXPECT_NEAR(got.b, want.b, tolerance);
-}
 
 // A 64x64 image in four quadrants: top-left red, top-right green,
 // bottom-left blue, bottom-right white.

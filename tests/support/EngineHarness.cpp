@@ -1,5 +1,7 @@
 #include "support/EngineHarness.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -76,6 +78,12 @@ void resetEngine() {
 }
 
 }  // namespace
+
+void expectNear(Rgba got, Rgba want, int tolerance) {
+    EXPECT_NEAR(got.r, want.r, tolerance);
+    EXPECT_NEAR(got.g, want.g, tolerance);
+    EXPECT_NEAR(got.b, want.b, tolerance);
+}
 
 Rgba Frame::at(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return {};

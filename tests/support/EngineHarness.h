@@ -19,6 +19,9 @@ struct Rgba {
     bool operator==(const Rgba&) const = default;
 };
 
+// Expects each colour channel of `got` (alpha aside) within `tolerance` of `want`'s.
+void expectNear(Rgba got, Rgba want, int tolerance = 2);
+
 // A frame's pixels, rows top to bottom as the screen shows them.
 struct Frame {
     int width = 0;
