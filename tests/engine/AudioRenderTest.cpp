@@ -78,6 +78,23 @@ protected:
         bundle_.copyFixture("tone.m4a");
     }
 
+    // A finished stream of `total` tone frames was heard whole and once: its
+    // clock counts every frame, and the recording holds them all in step.
+    void expectHeardWhole(const audio::Stream& stream, long total) {
+        ASSERT_TRUE(stream.isFinished());
+        EXPECT_EQ(stream.underruns(), 0);
+        EXPECT_DOUBLE_EQ(stream.position(), double(total) / kRate);
+        long start = recorder_->firstSound();
+        ASSERT_GE(start, 0);
+        long end = findSilence(recorder_->left, start, 441);
+        ASSERT_GT(end, start);
+        EXPECT_NEAR(end - start, total, 30);
+        std::vector<int16_t> heard(recorder_->left.begin(), recorder_->left.begin() + end);
+        for (long gap : crossingGaps(heard, start)) {
+            ASSERT_NEAR(gap, kTonePeriod, 1);
+        }
+    }
+
     TempBundle bundle_;
     audio::openal::RenderedOutput* output_ = nullptr;
     std::unique_ptr<SimpleAudioEngine> engine_;
@@ -220,17 +237,7 @@ TEST_F(AudioRender, AStreamPlaysEveryFrameAndItsClockCountsThem) {
     for (int i = 0; i < 100 && !stream->isFinished(); ++i) {
         recorder_->run(0.01);
     }
-    ASSERT_TRUE(stream->isFinished());
-    EXPECT_EQ(stream->underruns(), 0);
-    EXPECT_DOUBLE_EQ(stream->position(), double(total) / kRate);
-    long start = recorder_->firstSound();
-    ASSERT_GE(start, 0);
-    long end = findSilence(recorder_->left, start, 441);
-    ASSERT_GT(end, start);
-    EXPECT_NEAR(end - start, total, 30);
-    for (long gap : crossingGaps(std::vector<int16_t>(recorder_->left.begin(), recorder_->left.begin() + end), start)) {
-        ASSERT_NEAR(gap, kTonePeriod, 1);
-    }
+    ASSERT_NO_FATAL_FAILURE(expectHeardWhole(*stream, total));
     int callsAtEnd = calls;
     recorder_->run(0.05);
     EXPECT_EQ(calls, callsAtEnd);  // finished streams are not asked again
@@ -299,17 +306,7 @@ TEST_F(AudioRender, ASoundtrackFromADecodingThreadPlaysWhole) {
     recorder_->run(0.02);
     queue.close();
     decoder.join();
-    ASSERT_TRUE(stream->isFinished());
-    EXPECT_EQ(stream->underruns(), 0);
-    EXPECT_DOUBLE_EQ(stream->position(), double(total) / kRate);
-    long start = recorder_->firstSound();
-    ASSERT_GE(start, 0);
-    long end = findSilence(recorder_->left, start, 441);
-    ASSERT_GT(end, start);
-    EXPECT_NEAR(end - start, total, 30);
-    for (long gap : crossingGaps(std::vector<int16_t>(recorder_->left.begin(), recorder_->left.begin() + end), start)) {
-        ASSERT_NEAR(gap, kTonePeriod, 1);
-    }
+    ASSERT_NO_FATAL_FAILURE(expectHeardWhole(*stream, total));
 }
 
 TEST_F(AudioRender, APausedStreamHoldsItsClockAndStopEndsTheCallbacks) {
