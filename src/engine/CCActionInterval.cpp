@@ -47,6 +47,23 @@ void CCActionInterval::step(float dt) {
 
 bool CCActionInterval::isDone() const { return elapsed_ >= duration_ - kTimeSlack; }
 
+bool CCActionInterval::startChild(CCFiniteTimeAction& child, bool& running, unsigned token) {
+    if (!running) {
+        running = true;
+        child.startWithTarget(target_);
+    }
+    return token == runToken_;
+}
+
+bool CCActionInterval::finishChild(CCFiniteTimeAction& child, bool& running, unsigned token) {
+    if (!startChild(child, running, token)) return false;
+    child.update(1);
+    if (token != runToken_) return false;
+    running = false;
+    child.stop();
+    return token == runToken_;
+}
+
 // --- CCSequence ---------------------------------------------------------------------
 
 Ref<CCSequence> CCSequence::actions(std::vector<CCFiniteTimeAction*> actions) {
@@ -81,21 +98,11 @@ void CCSequence::stop() {
 
 bool CCSequence::complete(std::size_t i, unsigned token) {
     Child& c = children_[i];
-    CCFiniteTimeAction* a = c.action.get();
     if (c.end <= c.start) {
         if (c.ran) return true;
         c.ran = true;
     }
-    if (!currentStarted_) {
-        currentStarted_ = true;
-        a->startWithTarget(target_);
-        if (token != runToken_) return false;
-    }
-    a->update(1);
-    if (token != runToken_) return false;
-    currentStarted_ = false;
-    a->stop();
-    return token == runToken_;
+    return finishChild(*c.action, currentStarted_, token);
 }
 
 void CCSequence::update(float t) {
@@ -126,11 +133,7 @@ void CCSequence::update(float t) {
         complete(k, token);
         return;
     }
-    if (!currentStarted_) {
-        currentStarted_ = true;
-        c.action->startWithTarget(target_);
-        if (token != runToken_) return;
-    }
+    if (!startChild(*c.action, currentStarted_, token)) return;
     const double local = (time - c.start) / (c.end - c.start);
     c.action->update(static_cast<float>(time - c.start > -kTimeSlack ? std::max(local, 0.0) : local));
 }
@@ -157,9 +160,7 @@ void CCSpawn::startWithTarget(CCNode* target) {
     }
     for (Child& c : children_) {
         if (c.action->duration() <= 0) continue;
-        c.running = true;
-        c.action->startWithTarget(target);
-        if (token != runToken_) return;
+        if (!startChild(*c.action, c.running, token)) return;
     }
 }
 
@@ -182,32 +183,17 @@ void CCSpawn::update(float t) {
         if (d <= 0) {
             if (c.ran) continue;
             c.ran = true;
-            c.running = true;
-            a->startWithTarget(target_);
-            if (token != runToken_) return;
-            a->update(1);
-            if (token != runToken_) return;
-            c.running = false;
-            a->stop();
-            if (token != runToken_) return;
+            if (!finishChild(*a, c.running, token)) return;
             continue;
         }
         const double local = time / d;
         if (d < duration_ && time >= d - kTimeSlack) {
             // A shorter child ends at its own end.
             if (!c.running) continue;
-            a->update(1);
-            if (token != runToken_) return;
-            c.running = false;
-            a->stop();
-            if (token != runToken_) return;
+            if (!finishChild(*a, c.running, token)) return;
             continue;
         }
-        if (!c.running) {
-            c.running = true;
-            a->startWithTarget(target_);
-            if (token != runToken_) return;
-        }
+        if (!startChild(*a, c.running, token)) return;
         a->update(static_cast<float>(local));
         if (token != runToken_) return;
     }
@@ -247,11 +233,7 @@ void CCRepeat::update(float t) {
     const double d = inner_->duration();
     // Ends a pass; false when that stopped us.
     auto finishPass = [&] {
-        if (!innerRunning_) {
-            innerRunning_ = true;
-            inner_->startWithTarget(target_);
-            if (token != runToken_) return false;
-        }
+        if (!startChild(*inner_, innerRunning_, token)) return false;
         inner_->update(1);
         if (token != runToken_) return false;
         innerRunning_ = false;
@@ -268,11 +250,7 @@ void CCRepeat::update(float t) {
     while (pass_ + 1 < times_ && time >= (pass_ + 1) * d - kTimeSlack) {
         if (!finishPass()) return;
     }
-    if (!innerRunning_) {
-        innerRunning_ = true;
-        inner_->startWithTarget(target_);
-        if (token != runToken_) return;
-    }
+    if (!startChild(*inner_, innerRunning_, token)) return;
     inner_->update(static_cast<float>(std::max(0.0, (time - pass_ * d) / d)));
 }
 

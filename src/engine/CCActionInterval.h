@@ -22,6 +22,14 @@ public:
     void step(float dt) override;
 
 protected:
+    // For composites, which flag each child's run in `running`. Both return
+    // false when the call into the child stopped this action (see
+    // CCAction.h); `token` is this action's run token before the call.
+    // Starts the child on this target unless it is already running.
+    bool startChild(CCFiniteTimeAction& child, bool& running, unsigned token);
+    // Takes the child to its end: started if need be, applied at t = 1, stopped.
+    bool finishChild(CCFiniteTimeAction& child, bool& running, unsigned token);
+
     double elapsed_ = 0;
     bool firstTick_ = true;
 };
