@@ -1,0 +1,123 @@
+// The main menu, headless, on each device profile: start-up of the platform
+// and director (the app's own delegate), scene load time cold and with the
+// texture cache warm, frame times with glFinish per frame, CPU time before the
+// finish, draw calls, and the process's peak resident memory so far.
+//
+//   bench_scenes [frames]   (default 300 measured frames a profile)
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "FrameStats.h"
+#include "app/AppController.h"
+#include "engine/CCDirector.h"
+#include "platform/Application.h"
+#include "platform/Bundle.h"
+#include "platform/Files.h"
+#include "platform/Random.h"
+#include "platform/UserDefaults.h"
+#include "scenes/menu/IntroScene.h"
+
+namespace {
+
+using bench::Clock;
+using bench::ms;
+
+struct Row {
+    const char* name;
+    platform::DeviceProfile device;
+};
+
+struct Result {
+    double bootMs = 0, coldLoadMs = 0, warmLoadMs = 0;
+    bench::Stats frames;
+    long peakKb = 0;
+};
+
+long peakResidentKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;  // kilobytes on Linux
+}
+
+bool runProfile(AppController& delegate, const platform::DeviceProfile& device, int frames, Result& r) {
+    auto& app = platform::Application::shared();
+    platform::LaunchOptions options;
+    options.device = device;
+    options.headless = true;
+    Clock::time_point t0 = Clock::now();
+    if (!app.start(options, delegate)) return false;
+    r.bootMs = ms(Clock::now() - t0);
+
+    CCDirector* director = CCDirector::sharedDirector();
+    t0 = Clock::now();
+    Ref<CCScene> first = IntroScene::scene();
+    r.coldLoadMs = ms(Clock::now() - t0);
+    director->runWithScene(first);
+    app.runFrame();
+
+    // Coming back to the menu: the running menu keeps its textures in the cache.
+    t0 = Clock::now();
+    Ref<CCScene> second = IntroScene::scene();
+    r.warmLoadMs = ms(Clock::now() - t0);
+    director->replaceScene(second);
+    first = nullptr;
+
+    r.frames = bench::measure(frames, 30);
+    r.peakKb = peakResidentKb();
+    app.stop();
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    platform::seedRandom(1);
+    // Settings the menu saves go to a scratch directory, not the player's.
+    std::string dataDir = "/tmp/nm-bench-scenes-" + std::to_string(::getpid());
+    platform::setDataDirectory(dataDir);
+    platform::Bundle::main().setResourcePath(NM_RESOURCES_DIR);
+    platform::UserDefaults::standard().setLanguages({"en"});
+    platform::Bundle::main().setPreferredLanguages({"en"});
+    // The app's start-up without a first scene, so that the loads are timed alone;
+    // the director keeps a pointer to it, so it outlives every profile.
+    AppController delegate(nullptr);
+
+    const Row rows[] = {{"tablet 1x", platform::DeviceProfile::tablet(1)},
+                        {"tablet 2x", platform::DeviceProfile::tablet(2)},
+                        {"phone 1x", platform::DeviceProfile::phone(1)},
+                        {"phone 2x", platform::DeviceProfile::phone(2)}};
+
+    std::printf("Main menu (IntroScene::scene()), headless, the app's own start-up per profile.\n");
+    std::printf("%d frames a profile after 30 warm-up frames, each ended with glFinish.\n", frames);
+    std::printf("Times in ms. boot = platform + director (the first also sets up SDL and GL);\n");
+    std::printf("load = scene() cold, load2 = again with the textures cached;\n");
+    std::printf("cpu = median work before the finish; draws = most draw calls in a frame;\n");
+    std::printf("peak = the process's peak resident memory so far (MiB).\n\n");
+    std::printf("%-9s | %7s %8s %8s | %8s %8s %8s %6s | %7s\n", "profile", "boot", "load", "load2", "median", "p99",
+                "cpu", "draws", "peak");
+    int failed = 0;
+    for (const Row& row : rows) {
+        Result r;
+        if (!runProfile(delegate, row.device, frames, r)) {
+            std::printf("%-9s | the platform does not start\n", row.name);
+            ++failed;
+            continue;
+        }
+        std::printf("%-9s | %7.1f %8.1f %8.1f | %8.3f %8.3f %8.3f %6d | %7.1f\n", row.name, r.bootMs, r.coldLoadMs,
+                    r.warmLoadMs, r.frames.median, r.frames.p99, r.frames.cpuMedian, r.frames.drawCalls,
+                    static_cast<double>(r.peakKb) / 1024.0);
+        std::fflush(stdout);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(dataDir, ignored);
+    return failed ? 1 : 0;
+}
