@@ -76,6 +76,11 @@ Ref<CCScene> IntroScene::sceneWithFirstStart(bool firstStart) {
 
 Ref<CCScene> IntroScene::scene() { return sceneWithFirstStart(false); }
 
+IntroScene::~IntroScene() {
+    // The video player does not own its delegate: never leave it pointing here.
+    if (isVideoDelegate_) VideoPlayer::setDelegate(nullptr);
+}
+
 void IntroScene::didLoadFromCCB() {
     if (water) water->resetSystem();
     if (fountain) fountain->setTag(1);
@@ -131,6 +136,7 @@ void IntroScene::onEnter() {
     if (firstStart_) {
         firstStart_ = false;
         VideoPlayer::setDelegate(this);
+        isVideoDelegate_ = true;
         VideoPlayer::playMovieWithFile("logo-animated" + KVTAppUtils::deviceDependentFileSuffix() + ".mp4");
         updateVideoOrientation();
     } else {

@@ -28,6 +28,7 @@ public:
     static Ref<CCScene> scene();
     // Lets the scene-file reader create this class, bind its nodes and call its actions.
     static void registerWithReader();
+    ~IntroScene() override;
 
     void didLoadFromCCB() override;
     void onEnter() override;
@@ -80,4 +81,5 @@ private:
     CGRect bird1Rect{};
     CGRect bird2Rect{};
     bool firstStart_ = false;
+    bool isVideoDelegate_ = false;  // this menu told the video player to call it
 };
