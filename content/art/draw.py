@@ -87,3 +87,102 @@ def tulip(x: float, y: float, s: float, colour: str) -> str:
             f'Q{f(x + 13 * s)} {f(y + 8 * s)} {f(x)} {f(y + 8 * s)} Q{f(x - 13 * s)} {f(y + 8 * s)} {f(x - 11 * s)} {f(y - 8 * s)} Z" '
             f'fill="{colour}" stroke="{INK}" stroke-width="{f(1.8 * s)}" stroke-linejoin="round"/>')
     return stem + head
+
+
+# --- landscape: the pieces every meadow background is made of ---------------
+# Picture coordinates (y down); `top` is the picture y of the horizon, `u`
+# the scale of strokes and details against the tablet (0.5 on the phone).
+
+def sky(w: float, h: float, top: float) -> str:
+    return (f'<defs><linearGradient id="sky" x1="0" y1="0" x2="0" y2="{f(top)}" gradientUnits="userSpaceOnUse">'
+            f'<stop offset="0" stop-color="{SKY_TOP}"/><stop offset="1" stop-color="{SKY_LOW}"/></linearGradient></defs>'
+            f'<rect width="{w}" height="{h}" fill="url(#sky)"/>')
+
+
+def sun(x: float, y: float, u: float) -> str:
+    r = 40 * u
+    rays = []
+    for i in range(12):
+        a = i * math.pi / 6
+        x1, y1 = x + math.cos(a) * r * 1.25, y + math.sin(a) * r * 1.25
+        x2, y2 = x + math.cos(a) * r * 1.6, y + math.sin(a) * r * 1.6
+        rays.append(f"M{f(x1)} {f(y1)} L{f(x2)} {f(y2)}")
+    return (f'<path d="{" ".join(rays)}" stroke="#ffc02e" stroke-width="{f(6 * u)}" stroke-linecap="round"/>'
+            f'<circle cx="{f(x)}" cy="{f(y)}" r="{f(r)}" fill="#ffd84a" stroke="#f0a22e" stroke-width="{f(4 * u)}"/>'
+            f'<circle cx="{f(x - r * 0.3)}" cy="{f(y - r * 0.3)}" r="{f(r * 0.35)}" fill="#fff3a8" opacity="0.8"/>')
+
+
+def hills(w: float, h: float, top: float, u: float) -> str:
+    """Far hills, bluish, then nearer ones; each a row of soft bumps."""
+    out = []
+    for colour, lift, bumps, phase in (("#a9dd86", 46, 3, 0.3), ("#8fd160", 22, 4, 1.7)):
+        pts = []
+        n = 48
+        for i in range(n + 1):
+            x = w * i / n
+            yy = top - lift * u + math.sin(i / n * math.pi * bumps + phase) * 14 * u \
+                - math.sin(i / n * math.pi * 2 * bumps + phase * 2) * 6 * u
+            pts.append(f"{f(x)} {f(yy)}")
+        path = f"M0 {f(h)} L" + " L".join(pts) + f" L{f(w)} {f(h)} Z"
+        out.append(f'<path d="{path}" fill="{colour}" stroke="{INK}" stroke-width="{f(2.4 * u)}" stroke-linejoin="round"/>')
+    return "".join(out)
+
+
+def meadow(w: float, h: float, top: float, u: float) -> str:
+    """The grass from the horizon down, with gentle mown bands for depth."""
+    pts = []
+    n = 40
+    for i in range(n + 1):
+        x = w * i / n
+        yy = top + math.sin(i / n * math.pi * 3.0 + 0.8) * 6 * u
+        pts.append(f"{f(x)} {f(yy)}")
+    path = f"M0 {f(h)} L" + " L".join(pts) + f" L{f(w)} {f(h)} Z"
+    grad = (f'<linearGradient id="meadow" x1="0" y1="{f(top)}" x2="0" y2="{f(h)}" gradientUnits="userSpaceOnUse">'
+            f'<stop offset="0" stop-color="{GRASS_LIGHT}"/><stop offset="1" stop-color="{GRASS}"/></linearGradient>')
+    stripes = []
+    for i, yy in enumerate((0.30, 0.55, 0.78)):
+        y0 = top + (h - top) * yy
+        stripes.append(f'<path d="M0 {f(y0)} Q{f(w * 0.5)} {f(y0 - 26 * u)} {f(w)} {f(y0 + 8 * u)} L{f(w)} {f(y0 + 30 * u)} '
+                       f'Q{f(w * 0.5)} {f(y0 + 6 * u)} 0 {f(y0 + 34 * u)} Z" fill="#ffffff" opacity="0.10"/>')
+    return (f"<defs>{grad}</defs>"
+            f'<path d="{path}" fill="url(#meadow)" stroke="{INK}" stroke-width="{f(2.4 * u)}" stroke-linejoin="round"/>'
+            + "".join(stripes))
+
+
+def bushes(w: float, top: float, u: float) -> str:
+    """Three bushes on the horizon: a big one at the left edge, two small ones."""
+    out = []
+    for x, yy, s in ((-10 * u, top + 60 * u, 1.1), (w * 0.3, top + 8 * u, 0.6), (w * 0.7, top + 4 * u, 0.55)):
+        circles = [(x - 30 * s * u, yy, 28 * s * u), (x, yy - 14 * s * u, 34 * s * u), (x + 32 * s * u, yy, 26 * s * u)]
+        out.append(blob(circles, LEAF, INK, 2.4 * u))
+        out.append(f'<circle cx="{f(x - 6 * s * u)}" cy="{f(yy - 26 * s * u)}" r="{f(10 * s * u)}" fill="{LEAF_LIGHT}"/>')
+    return "".join(out)
+
+
+def scatter(rng, w: float, h: float, u: float, bottom: float, top: float, keep_out: list,
+            count: int = 26) -> str:
+    """Grass tufts and daisies strewn over the meadow between screen heights
+    `bottom` and `top` (y up, as the scenes place things), off every spot a
+    keep_out predicate (x, y, y up) claims; each one placed claims its own.
+    Farther ones are smaller."""
+    out = []
+    placed = 0
+    tries = 0
+    keep_out = list(keep_out)
+    while placed < count and tries < 2000:
+        tries += 1
+        x = rng.uniform(12 * u, w - 12 * u)
+        y = rng.uniform(bottom, top)
+        if any(k(x, y) for k in keep_out):
+            continue
+        placed += 1
+        depth = 0.7 + 0.3 * (1 - y / top)
+        kind = rng.random()
+        if kind < 0.45:
+            out.append(tuft(x, h - y, 1.3 * u * depth))
+        elif kind < 0.8:
+            out.append(daisy(x, h - y, 15 * u * depth, u=u))
+        else:
+            out.append(daisy(x, h - y, 13 * u * depth, petal="#ffd23f", heart="#ff8c1a", u=u))
+        keep_out.append(lambda xx, yy, x=x, y=y: abs(xx - x) < 40 * u and abs(yy - y) < 30 * u)
+    return "".join(out)

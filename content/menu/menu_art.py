@@ -18,58 +18,15 @@ def _y(p: dict, y: float) -> float:
 
 
 def _hills(p: dict, u: float) -> str:
-    w, h = p["screen"]
-    top = _y(p, p["horizon"])
-    out = []
-    # Far hills, bluish, then nearer ones; each a row of soft bumps.
-    for colour, lift, bumps, phase in (("#a9dd86", 46, 3, 0.3), ("#8fd160", 22, 4, 1.7)):
-        pts = []
-        n = 48
-        for i in range(n + 1):
-            x = w * i / n
-            yy = top - lift * u + math.sin(i / n * math.pi * bumps + phase) * 14 * u \
-                - math.sin(i / n * math.pi * 2 * bumps + phase * 2) * 6 * u
-            pts.append(f"{f(x)} {f(yy)}")
-        path = f"M0 {f(h)} L" + " L".join(pts) + f" L{f(w)} {f(h)} Z"
-        out.append(f'<path d="{path}" fill="{colour}" stroke="{d.INK}" stroke-width="{f(2.4 * u)}" stroke-linejoin="round"/>')
-    return "".join(out)
+    return d.hills(*p["screen"], _y(p, p["horizon"]), u)
 
 
 def _meadow(p: dict, u: float) -> str:
-    w, h = p["screen"]
-    top = _y(p, p["horizon"])
-    pts = []
-    n = 40
-    for i in range(n + 1):
-        x = w * i / n
-        yy = top + math.sin(i / n * math.pi * 3.0 + 0.8) * 6 * u
-        pts.append(f"{f(x)} {f(yy)}")
-    path = f"M0 {f(h)} L" + " L".join(pts) + f" L{f(w)} {f(h)} Z"
-    grad = (f'<linearGradient id="meadow" x1="0" y1="{f(top)}" x2="0" y2="{f(h)}" gradientUnits="userSpaceOnUse">'
-            f'<stop offset="0" stop-color="{d.GRASS_LIGHT}"/><stop offset="1" stop-color="{d.GRASS}"/></linearGradient>')
-    stripes = []
-    # Gentle mown bands give the flat meadow some depth.
-    for i, yy in enumerate((0.30, 0.55, 0.78)):
-        y0 = top + (h - top) * yy
-        stripes.append(f'<path d="M0 {f(y0)} Q{f(w * 0.5)} {f(y0 - 26 * u)} {f(w)} {f(y0 + 8 * u)} L{f(w)} {f(y0 + 30 * u)} '
-                       f'Q{f(w * 0.5)} {f(y0 + 6 * u)} 0 {f(y0 + 34 * u)} Z" fill="#ffffff" opacity="0.10"/>')
-    return (f"<defs>{grad}</defs>"
-            f'<path d="{path}" fill="url(#meadow)" stroke="{d.INK}" stroke-width="{f(2.4 * u)}" stroke-linejoin="round"/>'
-            + "".join(stripes))
+    return d.meadow(*p["screen"], _y(p, p["horizon"]), u)
 
 
 def _sun(p: dict, u: float) -> str:
-    x, y = p["sun"][0], _y(p, p["sun"][1])
-    r = 40 * u
-    rays = []
-    for i in range(12):
-        a = i * math.pi / 6
-        x1, y1 = x + math.cos(a) * r * 1.25, y + math.sin(a) * r * 1.25
-        x2, y2 = x + math.cos(a) * r * 1.6, y + math.sin(a) * r * 1.6
-        rays.append(f"M{f(x1)} {f(y1)} L{f(x2)} {f(y2)}")
-    return (f'<path d="{" ".join(rays)}" stroke="#ffc02e" stroke-width="{f(6 * u)}" stroke-linecap="round"/>'
-            f'<circle cx="{f(x)}" cy="{f(y)}" r="{f(r)}" fill="#ffd84a" stroke="#f0a22e" stroke-width="{f(4 * u)}"/>'
-            f'<circle cx="{f(x - r * 0.3)}" cy="{f(y - r * 0.3)}" r="{f(r * 0.35)}" fill="#fff3a8" opacity="0.8"/>')
+    return d.sun(p["sun"][0], _y(p, p["sun"][1]), u)
 
 
 def _pond(p: dict, u: float) -> str:
@@ -157,39 +114,11 @@ def _scatter(p: dict, u: float, rng: random.Random) -> str:
     tl, tb, tr, tt = p["tree"]
     keep_out.append(lambda x, y: x > p["trunk"][0] - 40 * u and y > p["trunk"][1] - 30 * u)
 
-    out = []
-    placed = 0
-    tries = 0
-    horizon = p["horizon"] - 30 * u
-    while placed < 26 and tries < 2000:
-        tries += 1
-        x = rng.uniform(12 * u, w - 12 * u)
-        y = rng.uniform(14 * u, horizon)
-        if any(k(x, y) for k in keep_out):
-            continue
-        placed += 1
-        depth = 0.7 + 0.3 * (1 - y / horizon)
-        kind = rng.random()
-        if kind < 0.45:
-            out.append(d.tuft(x, _y(p, y), 1.3 * u * depth))
-        elif kind < 0.8:
-            out.append(d.daisy(x, _y(p, y), 15 * u * depth, u=u))
-        else:
-            out.append(d.daisy(x, _y(p, y), 13 * u * depth, petal="#ffd23f", heart="#ff8c1a", u=u))
-        keep_out.append(lambda xx, yy, x=x, y=y: abs(xx - x) < 40 * u and abs(yy - y) < 30 * u)
-    return "".join(out)
+    return d.scatter(rng, w, h, u, 14 * u, p["horizon"] - 30 * u, keep_out)
 
 
 def _bushes(p: dict, u: float) -> str:
-    w, _ = p["screen"]
-    hz = p["horizon"]
-    out = []
-    for x, y, s in ((-10 * u, hz - 60 * u, 1.1), (w * 0.3, hz - 8 * u, 0.6), (w * 0.7, hz - 4 * u, 0.55)):
-        yy = _y(p, y)
-        circles = [(x - 30 * s * u, yy, 28 * s * u), (x, yy - 14 * s * u, 34 * s * u), (x + 32 * s * u, yy, 26 * s * u)]
-        out.append(d.blob(circles, d.LEAF, d.INK, 2.4 * u))
-        out.append(f'<circle cx="{f(x - 6 * s * u)}" cy="{f(yy - 26 * s * u)}" r="{f(10 * s * u)}" fill="{d.LEAF_LIGHT}"/>')
-    return "".join(out)
+    return d.bushes(p["screen"][0], _y(p, p["horizon"]), u)
 
 
 def _fence(p: dict, u: float) -> str:
@@ -216,9 +145,7 @@ def background(device: str) -> tuple[str, tuple[int, int]]:
     u = p["unit"]
     w, h = p["screen"]
     rng = random.Random(7)
-    sky = (f'<defs><linearGradient id="sky" x1="0" y1="0" x2="0" y2="{f(_y(p, p["horizon"]))}" gradientUnits="userSpaceOnUse">'
-           f'<stop offset="0" stop-color="{d.SKY_TOP}"/><stop offset="1" stop-color="{d.SKY_LOW}"/></linearGradient></defs>'
-           f'<rect width="{w}" height="{h}" fill="url(#sky)"/>')
+    sky = d.sky(w, h, _y(p, p["horizon"]))
     body = (sky + _sun(p, u) + _hills(p, u) + _meadow(p, u) + _bushes(p, u) + _fence(p, u)
             + _landing_spots(p, u) + _pond(p, u) + _scatter(p, u, rng) + _butterfly_flowers(p, u))
     return d.svg(w, h, body), (w, h)
