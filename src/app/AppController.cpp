@@ -4,6 +4,7 @@
 #include "engine/CCFileUtils.h"
 #include "engine/CCGLView.h"
 #include "engine/CCTexture2D.h"
+#include "engine/audio/SimpleAudioEngine.h"
 
 AppController::AppController(std::function<Ref<CCScene>()> firstScene) : firstScene_(std::move(firstScene)) {}
 
@@ -76,7 +77,13 @@ void AppController::willEnterForeground() {
     if (engineViewOnTop()) director_->startAnimation();
 }
 
-void AppController::willTerminate() { CCDirector::sharedDirector()->end(); }
+void AppController::willTerminate() {
+    // In this order: nothing may touch OpenAL once its device is closed, and
+    // the movie's sound and the scenes' sounds play through it.
+    VideoPlayer::end();
+    CCDirector::sharedDirector()->end();
+    SimpleAudioEngine::end();
+}
 
 void AppController::didReceiveMemoryWarning() { CCDirector::sharedDirector()->purgeCachedData(); }
 

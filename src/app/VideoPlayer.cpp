@@ -20,12 +20,30 @@ void onMainThread(std::function<void(VideoPlayerImplDesktop&)> call) {
 
 std::unique_ptr<VideoPlayerImplDesktop> VideoPlayerImpl::newImpl() { return std::make_unique<VideoPlayerImpl>(); }
 
+namespace {
+
+// A plain pointer, not a static owner: a movie's sound must not be stopped by
+// a static destructor after the audio engine has gone. end() frees it.
+VideoPlayerImplDesktop*& implementationSlot() {
+    static VideoPlayerImplDesktop* impl = nullptr;
+    return impl;
+}
+
+}  // namespace
+
 VideoPlayerImplDesktop& VideoPlayer::implementation() {
-    // Made once under the static's own lock and never destroyed: a movie may
-    // still be playing when the process ends, and its sound must not outlive
-    // the audio engine in the order statics go.
-    static VideoPlayerImplDesktop* impl = VideoPlayerImpl::newImpl().release();
+    VideoPlayerImplDesktop*& impl = implementationSlot();
+    if (!impl) impl = VideoPlayerImpl::newImpl().release();
     return *impl;
+}
+
+void VideoPlayer::end() {
+    VideoPlayerImplDesktop*& impl = implementationSlot();
+    if (!impl) return;
+    // Quietly: the delegate is being torn down too, and must not start music.
+    impl->setDelegate(nullptr);
+    delete impl;
+    impl = nullptr;
 }
 
 void VideoPlayer::playMovieWithFile(const std::string& file) {

@@ -33,9 +33,13 @@ public:
     static void setDelegate(VideoPlayerDelegate* delegate);
     static void updateOrientationWithOrientation(int orientation);
 
-    // The implementation, made on first use and kept for the whole process.
-    // Main thread only.
+    // The implementation, made on first use and kept until end(). Main
+    // thread only.
     static VideoPlayerImplDesktop& implementation();
+    // At termination, before the audio engine closes: stops a playing movie
+    // (its pictures' thread and its sound stream) without telling the
+    // delegate, and frees the implementation. Main thread only.
+    static void end();
 };
 
 // The factory of the platform's implementation.

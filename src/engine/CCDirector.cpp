@@ -230,7 +230,9 @@ void CCDirector::drawScene() {
     r.resetStats();
     platform::PixelRect viewport = platform::Application::shared().viewport();
     CGSize size = winSize();
-    r.setTarget({0, viewport.x, viewport.y, viewport.width, viewport.height, size.width, size.height});
+    const CGSize pixels = winSizeInPixels();
+    r.setTarget({0, viewport.x, viewport.y, viewport.width, viewport.height, size.width, size.height, pixels.width,
+                 pixels.height});
     // The platform starts each frame with clipping off and every channel writable.
     r.disableScissor();
     std::size_t mark = r.saveStack();

@@ -1,7 +1,5 @@
 #include "engine/CCMask.h"
 
-#include <GLES2/gl2.h>
-
 #include "engine/CCDirector.h"
 #include "engine/CCRenderer.h"
 
@@ -39,12 +37,9 @@ void CCMask::pass(bool clear, ccColor4F clearColor, bool drawObject) {
     if (!masked_) return;
     // A screen clip (a masked layer around us) means nothing in the texture.
     CCRenderer& renderer = CCRenderer::shared();
-    const bool clipped = renderer.isScissorEnabled() && renderer.isReady();
-    GLint box[4] = {0, 0, 0, 0};
-    if (clipped) {
-        glGetIntegerv(GL_SCISSOR_BOX, box);
-        renderer.disableScissor();
-    }
+    const bool clipped = renderer.isScissorEnabled();
+    const CCRenderer::ScissorBox box = renderer.scissorBox();
+    if (clipped) renderer.disableScissor();
     if (clear)
         masked_->beginWithClear(clearColor.r, clearColor.g, clearColor.b, clearColor.a);
     else
@@ -56,13 +51,18 @@ void CCMask::pass(bool clear, ccColor4F clearColor, bool drawObject) {
         renderer.setColorMask(true, true, true, true);
     }
     masked_->end();
-    if (clipped) renderer.enableScissor(box[0], box[1], box[2], box[3]);
+    if (clipped) renderer.enableScissor(box.x, box.y, box.width, box.height);
 }
 
 void CCMask::visit() {
-    CCNode::visit();
     // A hidden mask shows nothing: no need to keep its texture current.
-    if (visible_) mask();
+    if (!visible_) return;
+    const unsigned long frame = CCDirector::sharedDirector()->totalFrames();
+    // The texture is from before the frames it missed: bring it up to date first.
+    if (passedInFrame_ && *passedInFrame_ + 1 < frame) mask();
+    CCNode::visit();
+    mask();
+    passedInFrame_ = frame;
 }
 
 void CCMask::setObject(CCNode* object) { objectSprite_ = object; }

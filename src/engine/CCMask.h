@@ -12,10 +12,13 @@
 // The object and the mask sprite are not children: they are drawn only into
 // the texture, at their own positions, and the caller keeps and moves them.
 // visit shows the previous pass and then runs a new one, so a change shows a
-// frame late unless the caller runs mask() itself right after it.
+// frame late unless the caller runs mask() itself right after it. A mask that
+// missed frames (hidden, or out of the tree) runs a pass before it shows again.
 //
 // Main thread only, inside the drawing pass or between frames.
 #pragma once
+
+#include <optional>
 
 #include "engine/CCNode.h"
 #include "engine/CCRenderTexture.h"
@@ -58,6 +61,8 @@ private:
     Ref<CCNode> objectSprite_;
     Ref<CCSprite> maskSprite_;
     Ref<CCRenderTexture> masked_;
+    // The director's frame of the last pass run by visit.
+    std::optional<unsigned long> passedInFrame_;
 };
 
 // The mask sprite's blend function: keeps the destination scaled by the mask's alpha.

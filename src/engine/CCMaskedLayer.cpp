@@ -1,7 +1,5 @@
 #include "engine/CCMaskedLayer.h"
 
-#include <GLES2/gl2.h>
-
 #include <algorithm>
 
 #include "engine/CCDirector.h"
@@ -37,19 +35,18 @@ void CCMaskedLayer::visit() {
     int top = y + std::max(0, static_cast<int>(maskedRect_.size.height));
 
     // An enclosing clip (an outer masked layer) narrows ours and is given back after.
-    const bool outer = renderer.isScissorEnabled() && renderer.isReady();
-    GLint saved[4] = {0, 0, 0, 0};
+    const bool outer = renderer.isScissorEnabled();
+    const CCRenderer::ScissorBox saved = renderer.scissorBox();
     if (outer) {
-        glGetIntegerv(GL_SCISSOR_BOX, saved);
-        x = std::max(x, static_cast<int>(saved[0]));
-        y = std::max(y, static_cast<int>(saved[1]));
-        right = std::min(right, static_cast<int>(saved[0] + saved[2]));
-        top = std::min(top, static_cast<int>(saved[1] + saved[3]));
+        x = std::max(x, saved.x);
+        y = std::max(y, saved.y);
+        right = std::min(right, saved.x + saved.width);
+        top = std::min(top, saved.y + saved.height);
     }
     renderer.enableScissor(x, y, std::max(0, right - x), std::max(0, top - y));
     CCLayer::visit();
     if (outer)
-        renderer.enableScissor(saved[0], saved[1], saved[2], saved[3]);
+        renderer.enableScissor(saved.x, saved.y, saved.width, saved.height);
     else
         renderer.disableScissor();
 }

@@ -84,17 +84,7 @@ void CCRenderTexture::setSprite(CCSprite* sprite) {
 void CCRenderTexture::begin() {
     CCRenderer& r = CCRenderer::shared();
     if (!framebuffer_ || !r.isReady() || generation_ != r.contextGeneration()) return;
-    const CCRenderer::Target& t = r.target();
-    Saved s;
-    s.framebuffer = t.framebuffer;
-    s.x = t.x;
-    s.y = t.y;
-    s.width = t.width;
-    s.height = t.height;
-    s.widthPoints = t.widthPoints;
-    s.heightPoints = t.heightPoints;
-    s.stackMark = r.saveStack();
-    saved_.push_back(s);
+    saved_.push_back({r.target(), r.saveStack()});
     r.setTarget({framebuffer_, 0, 0, texture_->pixelsWide(), texture_->pixelsHigh(), contentSize_.width,
                  contentSize_.height});
 }
@@ -109,7 +99,7 @@ void CCRenderTexture::end() {
     CCRenderer& r = CCRenderer::shared();
     Saved s = saved_.back();
     saved_.pop_back();
-    r.setTarget({s.framebuffer, s.x, s.y, s.width, s.height, s.widthPoints, s.heightPoints});
+    r.setTarget(s.target);
     r.restoreStack(s.stackMark);
 }
 

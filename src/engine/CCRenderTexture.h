@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/CCRenderer.h"
 #include "engine/CCSprite.h"
 #include "engine/CCTexture2D.h"
 
@@ -41,9 +42,7 @@ private:
     unsigned generation_ = 0;
     // What each end() restores; begins may nest.
     struct Saved {
-        unsigned framebuffer = 0;
-        int x = 0, y = 0, width = 0, height = 0;
-        float widthPoints = 0, heightPoints = 0;
+        CCRenderer::Target target;
         std::size_t stackMark = 0;
     };
     std::vector<Saved> saved_;

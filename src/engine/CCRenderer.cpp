@@ -2,6 +2,8 @@
 
 #include <GLES2/gl2.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/Log.h"
@@ -154,6 +156,7 @@ void CCRenderer::setTarget(const Target& target) {
     glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
     glViewport(target.x, target.y, target.width, target.height);
     applyProjection();
+    if (scissor_) applyScissorBox();
 }
 
 void CCRenderer::applyProjection() {
@@ -249,9 +252,21 @@ void CCRenderer::deleteTexture(unsigned texture, unsigned generation) {
 void CCRenderer::enableScissor(int x, int y, int width, int height) {
     flush();
     scissor_ = true;
+    scissorBox_ = {x, y, width, height};
     if (!ready_) return;
     glEnable(GL_SCISSOR_TEST);
-    glScissor(x, y, width, height);
+    applyScissorBox();
+}
+
+void CCRenderer::applyScissorBox() {
+    // Edges are mapped, not sizes, so neighbouring boxes still meet exactly.
+    const double sx = target_.pixelsWide > 0 ? target_.width / double(target_.pixelsWide) : 1.0;
+    const double sy = target_.pixelsHigh > 0 ? target_.height / double(target_.pixelsHigh) : 1.0;
+    const ScissorBox& b = scissorBox_;
+    const long left = std::lround(b.x * sx), right = std::lround((double(b.x) + b.width) * sx);
+    const long bottom = std::lround(b.y * sy), top = std::lround((double(b.y) + b.height) * sy);
+    glScissor(static_cast<GLint>(target_.x + left), static_cast<GLint>(target_.y + bottom),
+              static_cast<GLsizei>(std::max(0L, right - left)), static_cast<GLsizei>(std::max(0L, top - bottom)));
 }
 
 void CCRenderer::disableScissor() {

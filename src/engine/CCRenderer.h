@@ -51,6 +51,11 @@ public:
         unsigned framebuffer = 0;
         int x = 0, y = 0, width = 0, height = 0;  // viewport, pixels
         float widthPoints = 0, heightPoints = 0;   // orthographic projection, origin bottom-left
+        // The pixels of the picture the target shows, the units of a scissor
+        // box: the game's screen at its content scale, which a resized or
+        // full-screen window scales into a letterboxed viewport. 0: the
+        // viewport's own pixels.
+        float pixelsWide = 0, pixelsHigh = 0;
     };
     void setTarget(const Target& target);
     const Target& target() const { return target_; }
@@ -75,10 +80,17 @@ public:
     }
     void flush();
 
-    // State that masking and clipping nodes wrap around their subtrees.
+    // State that masking and clipping nodes wrap around their subtrees. The
+    // box is in the target's picture pixels (see Target), origin bottom-left;
+    // it is mapped through the viewport, now and on each change of target.
+    struct ScissorBox {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
     void enableScissor(int x, int y, int width, int height);
     void disableScissor();
     bool isScissorEnabled() const { return scissor_; }
+    // The box last enabled, in picture pixels.
+    const ScissorBox& scissorBox() const { return scissorBox_; }
     void setColorMask(bool r, bool g, bool b, bool a);
 
     unsigned whiteTexture() const { return white_; }
@@ -99,6 +111,7 @@ private:
     CCRenderer();
     void applyProjection();
     void applyBlend(ccBlendFunc blend);
+    void applyScissorBox();
 
     bool ready_ = false;
     unsigned generation_ = 0;
@@ -115,5 +128,6 @@ private:
     unsigned pendingTexture_ = 0;
     ccBlendFunc pendingBlend_;
     bool scissor_ = false;
+    ScissorBox scissorBox_;
     Stats stats_;
 };

@@ -14,7 +14,7 @@ bool parseNumber(const std::string& text, double& out) {
 
 std::string usage() {
     return "usage: number-meadow [--device tablet|phone] [--scale 1|2] [--lang CODE] [--data-dir DIR]\n"
-           "                     [--fullscreen] [--headless] [--seconds S] [--seed N]\n"
+           "                     [--fullscreen] [--window WxH] [--headless] [--seconds S] [--seed N]\n"
            "                     [--script FILE] [--screenshot FILE.png]\n";
 }
 
@@ -35,6 +35,17 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& args, st
         std::string v;
         if (a == "--fullscreen") {
             o.fullscreen = true;
+        } else if (a == "--window") {
+            if (!value(v)) return std::nullopt;
+            char* end = nullptr;
+            long w = std::strtol(v.c_str(), &end, 10);
+            long h = *end == 'x' ? std::strtol(end + 1, &end, 10) : 0;
+            if (*end != '\0' || w < 1 || h < 1 || w > 16384 || h > 16384) {
+                error = "--window needs WIDTHxHEIGHT in pixels, not " + v;
+                return std::nullopt;
+            }
+            o.windowWidth = static_cast<int>(w);
+            o.windowHeight = static_cast<int>(h);
         } else if (a == "--headless") {
             o.headless = true;
         } else if (a == "--device") {

@@ -16,6 +16,8 @@ struct Options {
     std::string language;  // empty: from the locale
     std::string dataDir;   // empty: the XDG directories
     bool fullscreen = false;
+    int windowWidth = 0;  // 0: the device's screen
+    int windowHeight = 0;
     bool headless = false;
     double seconds = 0;  // 0: run until quit
     std::optional<std::uint64_t> seed;

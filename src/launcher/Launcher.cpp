@@ -83,6 +83,8 @@ int run(int argc, char** argv, platform::ApplicationDelegate& delegate, const Ho
     launch.device = options->device;
     launch.headless = options->headless;
     launch.fullscreen = options->fullscreen;
+    launch.windowWidth = options->windowWidth;
+    launch.windowHeight = options->windowHeight;
     if (options->seconds > 0) launch.frameLimit = std::max(1L, std::lround(options->seconds * 60.0));
 
     auto& app = platform::Application::shared();

@@ -89,8 +89,10 @@ bool Application::createView(const ViewConfig& config) {
             SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, config.samples > 0 ? 1 : 0);
             SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, config.samples);
         }
+        const bool sized = options_.windowWidth > 0 && options_.windowHeight > 0;
         native_->window = SDL_CreateWindow("Number Meadow", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                           d.widthPixels(), d.heightPixels(), flags);
+                                           sized ? options_.windowWidth : d.widthPixels(),
+                                           sized ? options_.windowHeight : d.heightPixels(), flags);
         if (!native_->window) return false;
         native_->context = SDL_GL_CreateContext(native_->window);
         if (native_->context) return true;

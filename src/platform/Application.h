@@ -43,6 +43,10 @@ struct LaunchOptions {
     DeviceProfile device;
     bool headless = false;
     bool fullscreen = false;
+    // The window's size in pixels; 0 x 0: the device's screen. The game's
+    // picture is scaled to fit it, letterboxed.
+    int windowWidth = 0;
+    int windowHeight = 0;
     // Frames to run before quitting on its own; 0 runs until quit.
     long frameLimit = 0;
 };

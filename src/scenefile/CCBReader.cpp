@@ -85,6 +85,8 @@ Ref<CCNode> container(const std::string& customClass, const char* kindName) {
                 platform::log("WARNING! %s is not subclass of %s", customClass.c_str(), kindName);
             } else if (custom->init()) {
                 return custom;
+            } else {
+                platform::log("WARNING! %s failed to initialise; using %s", customClass.c_str(), kindName);
             }
         }
     }
@@ -182,7 +184,12 @@ void applySprite(CCNode* node, const Value& props) {
 
 void applyParticles(CCParticleSystemQuad* p, const Value& props) {
     using R = CCBReader;
-    int mode = R::intValFromDict(props, "emitterMode");
+    // Only 0 means gravity; every other value reads as radius mode.
+    int read = R::intValFromDict(props, "emitterMode");
+    if (read != kCCParticleModeGravity && read != kCCParticleModeRadius) {
+        platform::log("WARNING! emitter mode %d read as radius mode", read);
+    }
+    int mode = read == kCCParticleModeGravity ? kCCParticleModeGravity : kCCParticleModeRadius;
     p->setEmitterMode(mode);
     p->setEmissionRate(R::floatValFromDict(props, "emissionRate"));
     p->setDuration(R::floatValFromDict(props, "duration"));

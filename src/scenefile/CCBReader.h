@@ -32,7 +32,7 @@ public:
 
 // What the reader knows of one game class.
 struct CCBClassInfo {
-    // A new instance after its plain init; null when init fails.
+    // A new instance, not yet initialised: the reader calls init() once.
     std::function<Ref<CCNode>()> create;
     // Whether an object is of this class (or a subclass).
     std::function<bool(CCObject*)> isInstance;
@@ -52,10 +52,7 @@ template <class T>
 class CCBClassBuilder {
 public:
     explicit CCBClassBuilder(std::string name) : name_(std::move(name)) {
-        info_.create = []() -> Ref<CCNode> {
-            Ref<T> node(new T());
-            return node->init() ? Ref<CCNode>(node) : Ref<CCNode>();
-        };
+        info_.create = []() -> Ref<CCNode> { return Ref<CCNode>(new T()); };
         info_.isInstance = [](CCObject* o) { return dynamic_cast<T*>(o) != nullptr; };
     }
 
@@ -103,7 +100,8 @@ public:
     static Ref<CCNode> nodeGraphFromFile(const std::string& file);
     static Ref<CCNode> nodeGraphFromFile(const std::string& file, CCObject* owner);
     static Ref<CCNode> nodeGraphFromDictionary(const platform::Value& document, CCObject* owner);
-    // A new instance of a registered class, or null when none has that name.
+    // A new, not yet initialised instance of a registered class, or null
+    // when none has that name.
     static Ref<CCNode> createCustomClassWithName(const std::string& name);
 
     // Property readers: a missing key or a value of another shape reads as

@@ -13,7 +13,9 @@ TEST(Launcher, HeadlessScreenshotHasTheDeviceSize) {
         int width, height;
     };
     for (const Case& c : {Case{{}, 1024, 768}, Case{{"--device", "phone", "--scale", "2"}, 960, 640},
-                          Case{{"--device", "tablet", "--scale", "2"}, 2048, 1536}}) {
+                          Case{{"--device", "tablet", "--scale", "2"}, 2048, 1536},
+                          // The picture scaled into a wider window, with bars at the sides.
+                          Case{{"--window", "2048x1000"}, 1333, 1000}}) {
         auto options = c.options;
         options.insert(options.end(), {"--data-dir", dir.path().string(), "--seconds", "0.2", "--screenshot", dir / "s.png"});
         auto run = runGame(options);
@@ -32,6 +34,7 @@ TEST(Launcher, BadScriptsAndOptionsExitWithTwo) {
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.output.find("line 2"), std::string::npos) << bad.output;
     EXPECT_EQ(runGame({"--device", "watch"}).exitCode, 2);
+    EXPECT_EQ(runGame({"--window", "800"}).exitCode, 2);
     EXPECT_EQ(runGame({"--script", dir / "missing.txt"}).exitCode, 2);
 }
 
@@ -41,4 +44,14 @@ TEST(Launcher, ScriptScreenshotsAndQuits) {
     auto run = runGame({"--data-dir", dir.path().string(), "--script", dir / "s.txt"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(platform::loadImageFile(dir / "mid.png"));
+}
+
+// Quitting during the logo (its sound still streaming) or after it, by the
+// frame limit, a script and SIGTERM, two games at a time: every run exits 0.
+// scripts/exit-loop with no argument is the long version of this.
+TEST(Launcher, EveryWayOfQuittingExitsCleanly) {
+    setenv("NM_GAME", NM_TEST_EXECUTABLE, 1);
+    auto run = testsupport::runProcess({NM_TEST_SOURCE_DIR "/scripts/exit-loop", "8"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("8 runs, 0 aborts, 0 non-zero exits"), std::string::npos) << run.output;
 }

@@ -124,6 +124,19 @@ TEST_F(Mask, ChangesShowAFrameLateUnlessMaskIsRunAtOnce) {
     expectNear(f.at(600, 200), kRed);
 }
 
+TEST_F(Mask, AMaskShownAgainShowsItsObjectAsItIsNow) {
+    Ref<CCMask> node = CCMask::createMaskForObject(object, mask);
+    scene->addChild(node);
+    harness->step(2);
+    node->setVisible(false);
+    object->setPosition({600, 200});
+    harness->step(2);
+    node->setVisible(true);
+    auto f = harness->frame();
+    expectNear(f.at(600, 200), kRed);
+    expectNear(f.at(200, 200), kBlack);
+}
+
 TEST_F(Mask, ClearColourAndPassesWithoutClearing) {
     Ref<CCMask> node = CCMask::createMaskForObject(object, mask);
 
@@ -240,5 +253,28 @@ TEST(MaskedLayerScale, TheRectangleIsInPixelsAndReadsBackInPoints) {
     ASSERT_EQ(f.height, 1536);
     EXPECT_EQ(f.at(100, 299).g, 255);
     EXPECT_EQ(f.at(100, 300).g, 0);
+    EngineHarness::boot(platform::DeviceProfile::tablet(1));
+}
+
+TEST(MaskedLayerScale, TheClipFollowsThePictureIntoALetterboxedWindow) {
+    // The tablet's 1024 x 768 scaled by 1000 / 768 into a 2048 x 1000 window,
+    // with bars left and right.
+    EngineHarness& h = EngineHarness::boot(platform::DeviceProfile::tablet(1), "", 2048, 1000);
+    Ref<CCScene> scene = CCScene::node();
+    CCDirector::sharedDirector()->runWithScene(scene);
+    Ref<CCMaskedLayer> clip = CCMaskedLayer::layerWithRect(CGRectMake(100, 100, 200, 100));
+    clip->addChild(CCLayerColor::layerWithColor({0, 255, 0, 255}));
+    scene->addChild(clip);
+    auto f = h.frame();
+    ASSERT_EQ(f.width, 1333);
+    ASSERT_EQ(f.height, 1000);
+    const double s = 1000.0 / 768;
+    auto at = [&](double x, double y) { return f.at(int(x * s), int(y * s)); };
+    expectNear(at(105, 105), {0, 255, 0});
+    expectNear(at(295, 195), {0, 255, 0});
+    expectNear(at(95, 150), kBlack);
+    expectNear(at(305, 150), kBlack);
+    expectNear(at(200, 95), kBlack);
+    expectNear(at(200, 205), kBlack);
     EngineHarness::boot(platform::DeviceProfile::tablet(1));
 }

@@ -41,6 +41,22 @@ public:
     void didLoadFromCCB() override { loadOrder.push_back("child " + std::to_string(tag())); }
 };
 
+// A layer whose init does work that must happen once, and one whose init fails.
+int busyInits = 0;
+class BusyLayer : public CCLayer {
+public:
+    bool init() override {
+        if (!CCLayer::init()) return false;
+        ++busyInits;
+        addChild(CCNode::node(), 0, 77);
+        return true;
+    }
+};
+class FailingLayer : public CCLayer {
+public:
+    bool init() override { return false; }
+};
+
 // Every property a node of any kind reads, as a scene file must carry them.
 Value commonProps(int tag = -1) {
     Value p;
@@ -110,6 +126,8 @@ protected:
             .selector("click:", &TestScene::click)
             .add();
         CCBClassBuilder<LoadingNode>("LoadingNode").add();
+        CCBClassBuilder<BusyLayer>("BusyLayer").add();
+        CCBClassBuilder<FailingLayer>("FailingLayer").add();
     }
     void SetUp() override {
         auto red = testsupport::solidImage(8, 4, {255, 0, 0, 255});
@@ -246,6 +264,22 @@ TEST_F(CCBReaderTest, CustomClassesMustExistAndBeOfTheKind) {
     EXPECT_NE(log.find("WARNING! Class of type Nowhere couldn't be found\n"), std::string::npos);
 }
 
+TEST_F(CCBReaderTest, ACustomClassIsInitialisedOnceAndFallsBackWhenInitFails) {
+    busyInits = 0;
+    std::string log;
+    Ref<CCNode> root = load(document(rootLayer({}, "BusyLayer")), log);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(typeid(*root), typeid(BusyLayer));
+    EXPECT_EQ(busyInits, 1);
+    EXPECT_EQ(root->children().size(), 1u);
+
+    root = load(document(rootLayer({}, "FailingLayer")), log);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(typeid(*root), typeid(CCLayer));
+    EXPECT_NE(log.find("WARNING! FailingLayer failed to initialise"), std::string::npos) << log;
+    EXPECT_EQ(log.find("is not subclass"), std::string::npos) << log;
+}
+
 TEST_F(CCBReaderTest, ParticleSystemsTakeTheirPropertiesAndMoveWithTheirParent) {
     Value p = commonProps(9);
     p.set("spriteFile", "hero.png");
@@ -268,6 +302,18 @@ TEST_F(CCBReaderTest, ParticleSystemsTakeTheirPropertiesAndMoveWithTheirParent) 
     EXPECT_EQ(water->startSize(), 12.0f);
     EXPECT_EQ(water->emitterMode(), kCCParticleModeGravity);
     EXPECT_EQ(water->blendFunc(), (ccBlendFunc{770, 1}));
+
+    // Any mode but 0 is radius mode; the particles circle out from the emitter.
+    p.set("emitterMode", 2);
+    p.set("startRadius", 0);
+    p.set("endRadius", 100);
+    p.set("rotatePerSecond", 90);
+    root = load(document(rootLayer({node("CCParticleSystem", p)})), log);
+    auto* ring = dynamic_cast<CCParticleSystemQuad*>(root->getChildByTag(9));
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ(ring->emitterMode(), kCCParticleModeRadius);
+    EXPECT_EQ(ring->endRadius(), 100.0f);
+    EXPECT_NE(log.find("WARNING! emitter mode 2 read as radius mode"), std::string::npos) << log;
 }
 
 TEST(CCBReaderValues, MissingOrMisshapenValuesReadAsZero) {

@@ -47,6 +47,7 @@ struct State {
     Delegate delegate;
     bool booted = false;
     platform::DeviceProfile device;
+    int windowWidth = 0, windowHeight = 0;
     bool hookInstalled = false;
     bool capture = false;
     Frame captured;
@@ -91,13 +92,15 @@ Rgba Frame::at(int x, int y) const {
     return {p[0], p[1], p[2], p[3]};
 }
 
-EngineHarness& EngineHarness::boot(const platform::DeviceProfile& device, const std::string& resourceDir) {
+EngineHarness& EngineHarness::boot(const platform::DeviceProfile& device, const std::string& resourceDir,
+                                   int windowWidth, int windowHeight) {
     static EngineHarness harness;
     State& s = state();
     if (!resourceDir.empty()) platform::Bundle::main().setResourcePath(resourceDir);
     auto& app = platform::Application::shared();
     const bool sameDevice = s.booted && s.device.idiom == device.idiom && s.device.widthPoints == device.widthPoints &&
-                            s.device.heightPoints == device.heightPoints && s.device.scale == device.scale;
+                            s.device.heightPoints == device.heightPoints && s.device.scale == device.scale &&
+                            s.windowWidth == windowWidth && s.windowHeight == windowHeight;
     if (s.booted && !sameDevice) shutdown();
     if (!s.booted) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -114,12 +117,16 @@ EngineHarness& EngineHarness::boot(const platform::DeviceProfile& device, const 
         platform::LaunchOptions options;
         options.device = device;
         options.headless = true;
+        options.windowWidth = windowWidth;
+        options.windowHeight = windowHeight;
         if (!app.start(options, s.delegate)) {
             std::fprintf(stderr, "EngineHarness: the platform does not start\n");
             std::abort();
         }
         s.booted = true;
         s.device = device;
+        s.windowWidth = windowWidth;
+        s.windowHeight = windowHeight;
     }
     resetEngine();
     return harness;

@@ -34,9 +34,11 @@ struct Frame {
 
 class EngineHarness {
 public:
-    // resourceDir: the bundle's Resources directory ("" leaves it as it is).
+    // resourceDir: the bundle's Resources directory ("" leaves it as it is);
+    // a window size in pixels other than 0 x 0 scales the game's picture into
+    // a letterboxed viewport of that window (frames read the viewport).
     static EngineHarness& boot(const platform::DeviceProfile& device = platform::DeviceProfile::tablet(1),
-                               const std::string& resourceDir = "");
+                               const std::string& resourceDir = "", int windowWidth = 0, int windowHeight = 0);
     // Runs frames through the platform's loop (the director draws each).
     void step(int frames = 1);
     // Runs one frame and returns what it drew.
