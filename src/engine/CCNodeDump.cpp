@@ -95,6 +95,8 @@ void appendNode(std::string& out, const CCNode& node, int depth) {
         appendString(out, bmfont->fntFile());
     else
         out += "null";
+    out += ",\"flipX\":";
+    out += sprite && sprite->flipX() ? "true" : "false";
     out += ",\"frame\":";
     if (sprite && !sprite->displayFrameName().empty())
         appendString(out, sprite->displayFrameName());

@@ -107,6 +107,25 @@ TEST_F(MainMenuTest, TheFrogHopsToItsNextPlaceAndIgnoresTapsMidJump) {
     EXPECT_NEAR(landed["position"][1].asDouble(), 592, 0.5);
 }
 
+TEST_F(MainMenuTest, TheFrogsTenthHopReachesTheLastPlaceAndTheEleventhWrapsToTheFirst) {
+    GameRun first = play(kSkipLogo + "dump\n");
+    const Value& frog = byTexture(first.dumps[0], "frog3~ipad.png");
+    ASSERT_EQ(frog["tag"].asInt(), 0);
+    // Where each hop lands; the frog is tapped where it sits.
+    const std::vector<std::pair<int, int>> places{{815, 592}, {688, 590}, {362, 570}, {120, 587}, {236, 426},
+                                                  {321, 305}, {538, 376}, {781, 328}, {956, 425}, {893, 543}};
+    std::string script = kSkipLogo + "tap " + at(frog) + "\nwait 1.6\n";
+    for (std::size_t i = 0; i + 1 < places.size(); ++i)
+        script += "tap " + std::to_string(places[i].first) + " " + std::to_string(places[i].second) + "\nwait 1.6\n";
+    GameRun run = play(script + "dump\n");
+    EXPECT_EQ(run.count("tag = "), 10) << run.result.output;
+    EXPECT_EQ(run.count("tag = 9     x = 956.000000    y = 425.000000"), 1) << run.result.output;
+    EXPECT_EQ(run.count("tag = 0     x = 893.000000    y = 543.000000"), 1) << run.result.output;
+    const Value& home = byTexture(run.dumps[0], "frog3~ipad.png");
+    EXPECT_EQ(home["tag"].asInt(), 0);
+    EXPECT_NEAR(home["position"][0].asDouble(), 893, 0.5);
+}
+
 TEST_F(MainMenuTest, OnAPhoneTheFrogsPlacesAreScaledToTheScreen) {
     GameRun first = play(kSkipLogo + "dump\n", {"--device", "phone"});
     const Value& frog = byTexture(first.dumps[0], "frog3~iphone.png");
@@ -150,6 +169,30 @@ TEST_F(MainMenuTest, BusySheepAndButterflyIgnoreTaps) {
     // Shaking takes 0.6 s: the second tap comes too soon, the third after it.
     EXPECT_EQ(run.count("started sheep.mp3"), 2) << run.result.output;
     EXPECT_EQ(byTexture(run.dumps[0], "butterfly~ipad.png")["tag"].asInt(), 0);  // still in its first flight
+}
+
+TEST_F(MainMenuTest, ATapOnTheFlyingButterflyNeitherRestartsNorTurnsIt) {
+    GameRun first = play(kSkipLogo + "dump\n");
+    const Value& butterfly = byTexture(first.dumps[0], "butterfly~ipad.png");
+    ASSERT_FALSE(butterfly.isNull());
+    // Both runs take the same frames; the second taps the butterfly where it
+    // is in mid-flight, the first taps an empty corner instead.
+    const std::string start = kSkipLogo + "tap " + at(butterfly) + "\nwait 0.5\ndump\n";
+    const std::string after = "\nwait 0.2\ndump\nwait 3.5\ndump\n";
+    GameRun alone = play(start + "tap 2 2" + after);
+    ASSERT_EQ(alone.dumps.size(), 3u);
+    const Value& flying = byTexture(alone.dumps[0], "butterfly~ipad.png");
+    ASSERT_EQ(flying["tag"].asInt(), 0);
+    GameRun tapped = play(start + "tap " + at(flying, 0, 5) + after);
+    ASSERT_EQ(tapped.dumps.size(), 3u);
+    for (int i : {1, 2}) {
+        const Value& want = byTexture(alone.dumps[i], "butterfly~ipad.png");
+        const Value& got = byTexture(tapped.dumps[i], "butterfly~ipad.png");
+        EXPECT_EQ(got["flipX"].asBool(), want["flipX"].asBool()) << i;
+        EXPECT_EQ(got["actions"].asInt(), want["actions"].asInt()) << i;
+        EXPECT_NEAR(got["position"][0].asDouble(), want["position"][0].asDouble(), 0.01) << i;
+        EXPECT_NEAR(got["position"][1].asDouble(), want["position"][1].asDouble(), 0.01) << i;
+    }
 }
 
 TEST_F(MainMenuTest, EveryButtonPlaysTheButtonSound) {

@@ -30,6 +30,7 @@ TEST(Dump, NodesCarryTheirStateAndChildrenInDrawingOrder) {
     sprite->setRotation(45);
     sprite->setOpacity(128);
     sprite->setVisible(false);
+    sprite->setFlipX(true);
     scene->addChild(sprite, 2, 5);
     Ref<CCLayerColor> layer = CCLayerColor::layerWithColor({1, 2, 3, 4});
     scene->addChild(layer, -1);
@@ -40,7 +41,7 @@ TEST(Dump, NodesCarryTheirStateAndChildrenInDrawingOrder) {
     EXPECT_EQ(json.rfind("{\"class\":\"DumpedScene\",\"tag\":-1,\"position\":[0,0],\"scale\":[1,1]", 0), 0u) << json;
     EXPECT_NE(json.find("\"class\":\"CCSprite\",\"tag\":5,\"position\":[10.5,-20],\"scale\":[2,1],\"rotation\":45,"
                         "\"visible\":false,\"opacity\":128,\"z\":2,\"size\":[2,2],\"texture\":\"dot.png\","
-                        "\"frame\":null,\"text\":null,\"actions\":0,\"children\":[]}"),
+                        "\"flipX\":true,\"frame\":null,\"text\":null,\"actions\":0,\"children\":[]}"),
               std::string::npos)
         << json;
     EXPECT_NE(json.find("\"class\":\"CCLayerColor\""), std::string::npos);

@@ -162,12 +162,15 @@ TEST_F(Render, QuadsSharingTextureAndBlendDrawInOneCall) {
     harness->step();
     EXPECT_EQ(CCDirector::sharedDirector()->drawCallsLastFrame(), 2);
 
-    // ...and each change of texture or blend function starts a new call.
-    Ref<CCSprite> other = CCSprite::spriteWithFile("quad.png");
-    scene->addChild(other);
+    // ...and each change of blend function (the same texture) or of texture
+    // starts a new call.
     Ref<CCSprite> additive = CCSprite::spriteWithTexture(tex);
     additive->setBlendFunc({CC_GL_ONE, CC_GL_ONE});
     scene->addChild(additive);
+    harness->step();
+    EXPECT_EQ(CCDirector::sharedDirector()->drawCallsLastFrame(), 3);
+    Ref<CCSprite> other = CCSprite::spriteWithFile("quad.png");
+    scene->addChild(other);
     harness->step();
     EXPECT_EQ(CCDirector::sharedDirector()->drawCallsLastFrame(), 4);
 }

@@ -158,7 +158,9 @@ TEST_F(CCBReaderTest, BindsMembersAndWiresActionsBeforeTheRootFinishes) {
     props.set("target", 1);
     props.set("selector", "click:");
     props.set("isEnabled", true);
+    props.set("zOrder", -2);
     Value menuProps = commonProps(2);
+    menuProps.set("zOrder", 4);
     menuProps.set("touchEnabled", true);
     menuProps.set("accelerometerEnabled", false);
     Value menu = bound(node("CCMenu", menuProps, {node("CCMenuItemImage", props)}), "menu", 1);
@@ -183,6 +185,9 @@ TEST_F(CCBReaderTest, BindsMembersAndWiresActionsBeforeTheRootFinishes) {
     ASSERT_NE(scene->menu, nullptr);
     auto* item = dynamic_cast<CCMenuItemImage*>(scene->menu->getChildByTag(3));
     ASSERT_NE(item, nullptr);
+    // Each node keeps its own z order, whatever its parent's.
+    EXPECT_EQ(scene->menu->zOrder(), 4);
+    EXPECT_EQ(item->zOrder(), -2);
     item->activate();
     EXPECT_EQ(scene->clicks, 1);
     EXPECT_EQ(scene->lastSender, item);
