@@ -186,3 +186,19 @@ def scatter(rng, w: float, h: float, u: float, bottom: float, top: float, keep_o
             out.append(daisy(x, h - y, 13 * u * depth, petal="#ffd23f", heart="#ff8c1a", u=u))
         keep_out.append(lambda xx, yy, x=x, y=y: abs(xx - x) < 40 * u and abs(yy - y) < 30 * u)
     return "".join(out)
+
+
+def fence(x0: float, x1: float, base: float, u: float, posts: int = 6) -> str:
+    """A low wooden fence from x0 to x1, its posts' feet about picture y
+    `base`, sloping a little down to the right."""
+    out = []
+    for yy in (base - 26 * u, base - 12 * u):
+        out.append(f'<path d="M{f(x0)} {f(yy)} L{f(x1)} {f(yy + 6 * u)}" stroke="{INK}" stroke-width="{f(9 * u)}" stroke-linecap="round"/>'
+                   f'<path d="M{f(x0)} {f(yy)} L{f(x1)} {f(yy + 6 * u)}" stroke="#d9a066" stroke-width="{f(5 * u)}" stroke-linecap="round"/>')
+    for i in range(posts):
+        x = x0 + (x1 - x0) * (i + 0.5) / posts
+        yy = base + 6 * u * (i + 0.5) / posts
+        out.append(f'<path d="M{f(x - 5 * u)} {f(yy + 4 * u)} L{f(x - 5 * u)} {f(yy - 36 * u)} L{f(x)} {f(yy - 42 * u)} '
+                   f'L{f(x + 5 * u)} {f(yy - 36 * u)} L{f(x + 5 * u)} {f(yy + 4 * u)} Z" fill="#e3ad72" stroke="{INK}" '
+                   f'stroke-width="{f(2 * u)}" stroke-linejoin="round"/>')
+    return "".join(out)

@@ -123,21 +123,7 @@ def _bushes(p: dict, u: float) -> str:
 
 def _fence(p: dict, u: float) -> str:
     """A low wooden fence at the back of the sheep's corner."""
-    hz = p["horizon"]
-    x0, x1 = 8 * u, 260 * u
-    base = _y(p, hz - 40 * u)
-    out = []
-    for yy in (base - 26 * u, base - 12 * u):
-        out.append(f'<path d="M{f(x0)} {f(yy)} L{f(x1)} {f(yy + 6 * u)}" stroke="{d.INK}" stroke-width="{f(9 * u)}" stroke-linecap="round"/>'
-                   f'<path d="M{f(x0)} {f(yy)} L{f(x1)} {f(yy + 6 * u)}" stroke="#d9a066" stroke-width="{f(5 * u)}" stroke-linecap="round"/>')
-    n = 6
-    for i in range(n):
-        x = x0 + (x1 - x0) * (i + 0.5) / n
-        yy = base + 6 * u * (i + 0.5) / n
-        out.append(f'<path d="M{f(x - 5 * u)} {f(yy + 4 * u)} L{f(x - 5 * u)} {f(yy - 36 * u)} L{f(x)} {f(yy - 42 * u)} '
-                   f'L{f(x + 5 * u)} {f(yy - 36 * u)} L{f(x + 5 * u)} {f(yy + 4 * u)} Z" fill="#e3ad72" stroke="{d.INK}" '
-                   f'stroke-width="{f(2 * u)}" stroke-linejoin="round"/>')
-    return "".join(out)
+    return d.fence(8 * u, 260 * u, _y(p, p["horizon"] - 40 * u), u)
 
 
 def background(device: str) -> tuple[str, tuple[int, int]]:

@@ -9,31 +9,11 @@ the scene's code; they come from content/manifest.toml.
 """
 from __future__ import annotations
 
-import tomllib
-from pathlib import Path
-
-_MANIFEST = Path(__file__).resolve().parent.parent / "manifest.toml"
-
-SCREEN = {"ipad": (1024, 768), "iphone": (480, 320)}
-
-_ART = Path(__file__).resolve().parent.parent / "art" / "art.toml"
-
-
-def size(image: str, device: str) -> tuple[int, int]:
-    """A picture's size in points on a device, from content/art/art.toml."""
-    with open(_ART, "rb") as f:
-        for e in tomllib.load(f)["image"]:
-            if e["name"] == image:
-                w, h = e["size"]
-                if device == "iphone":
-                    return tuple(e.get("phone", (-(-w // 2), -(-h // 2))))
-                return (w, h)
-    raise KeyError(image)
+from screen import SCREEN, fixed as _fixed, size  # noqa: F401 - size is the menu's too
 
 
 def fixed(device: str) -> dict:
-    with open(_MANIFEST, "rb") as f:
-        return tomllib.load(f)["scenes"]["main-menu.ccb"][device]
+    return _fixed("main-menu.ccb", device)
 
 
 # Everything the layout decides for itself.
