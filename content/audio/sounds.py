@@ -1,5 +1,5 @@
-"""The game's short sounds, made by synthesis: effects and the main menu's
-animal calls. Each entry of SOUNDS names a file, a function returning mono
+"""The game's short sounds, made by synthesis: effects and the animals'
+calls (the main menu's, and those of the learn pages' animals). Each entry of SOUNDS names a file, a function returning mono
 samples at 44.1 kHz and the peak level; the build encodes them to MP3.
 
 Effects are short and soft (a child presses buttons a lot); animal calls are
@@ -71,6 +71,136 @@ def sheep() -> list[float]:
     return mix(vowel, breath)
 
 
+def _vowel_glide(src: list[float], shapes: list[list[tuple[float, float, float]]]) -> list[float]:
+    """A vowel that changes on the way: the source through each formant set
+    in turn, cross-faded evenly over the sound's length."""
+    parts = [formants(src, bands) for bands in shapes]
+    n, k = len(src), len(shapes) - 1
+    out = [0.0] * n
+    for i in range(n):
+        pos = i / max(1, n - 1) * k
+        j = min(int(pos), k - 1)
+        w = pos - j
+        out[i] = parts[j][i] * (1 - w) + parts[j + 1][i] * w
+    return out
+
+
+def _quack(dur: float, f0: float) -> list[float]:
+    # A nasal buzz dropping in pitch, with a bright "a".
+    src = osc(dur, lambda t: f0 * (1 - 0.25 * t / dur), "saw", amp=lambda t: 0.7 + 0.3 * math.sin(2 * math.pi * 60 * t))
+    voiced = formants(src, [(950, 4.0, 1.0), (1500, 5.0, 0.6), (2600, 6.0, 0.3)])
+    return envelope(voiced, 0.01, dur * 0.4)
+
+
+def duck() -> list[float]:
+    # "Quack-quack".
+    return mix(_quack(0.2, 420), _quack(0.17, 440), at=[0.0, 0.28])
+
+
+def cat() -> list[float]:
+    # "Mee-ow": the pitch rises and falls while the mouth opens from a
+    # closed "m" through "e" and "a" to "u".
+    dur = 0.75
+
+    def f0(t: float) -> float:
+        k = t / dur
+        return 480 + 260 * math.sin(math.pi * min(1.0, k * 1.3)) - 60 * k
+
+    src = lowpass(osc(dur, f0, "saw", amp=lambda t: 0.8 + 0.2 * math.sin(2 * math.pi * 6 * t)), 4000)
+    voiced = _vowel_glide(src, [[(350, 5.0, 1.0), (1900, 7.0, 0.3)],
+                                [(500, 5.0, 1.0), (2100, 7.0, 0.5), (3000, 8.0, 0.2)],
+                                [(850, 5.0, 1.0), (1400, 6.0, 0.6), (2800, 8.0, 0.2)],
+                                [(450, 5.0, 1.0), (900, 6.0, 0.5)]])
+    return envelope(voiced, 0.09, 0.25)
+
+
+def chick() -> list[float]:
+    # "Peep-peep-peep": short, high, falling.
+    def peep(dur: float, hi: float) -> list[float]:
+        tone = osc(dur, lambda t: hi - 900 * t / dur, "sine")
+        return envelope(mix(tone, scale(osc(dur, lambda t: 2 * (hi - 900 * t / dur), "sine"), 0.1)), 0.005, dur * 0.5)
+    return mix(peep(0.1, 4200), peep(0.1, 4300), peep(0.12, 4100), at=[0.0, 0.16, 0.32])
+
+
+def _oink(dur: float, f0: float) -> list[float]:
+    # A snorty grunt: a low pulse with a rasp, through an "o".
+    src = osc(dur, lambda t: f0 * (1 + 0.35 * t / dur), "pulse",
+              amp=lambda t: 0.6 + 0.4 * math.sin(2 * math.pi * 38 * t))
+    voiced = formants(src, [(520, 4.0, 1.0), (1100, 5.0, 0.6), (2300, 6.0, 0.15)])
+    rasp = bandpass(noise(dur, seed=int(f0), amp=0.35), 900, 1.5)
+    return envelope(mix(voiced, rasp), 0.02, dur * 0.45)
+
+
+def pig() -> list[float]:
+    # "Oink-oink".
+    return mix(_oink(0.24, 120), _oink(0.2, 135), at=[0.0, 0.32])
+
+
+def mouse() -> list[float]:
+    # "Squeak-squeak": very high, wobbly, quick.
+    def squeak(dur: float, f: float) -> list[float]:
+        tone = osc(dur, lambda t: f * (1 + 0.06 * math.sin(2 * math.pi * 30 * t)) + 600 * t / dur, "sine")
+        return envelope(tone, 0.006, dur * 0.4)
+    return mix(squeak(0.09, 4800), squeak(0.11, 5100), at=[0.0, 0.15])
+
+
+def _yap(dur: float, f0: float) -> list[float]:
+    # A puppy's bark: a quick fall in pitch through an "a", a puff of breath first.
+    src = osc(dur, lambda t: f0 * (1 - 0.35 * t / dur), "saw")
+    voiced = formants(lowpass(src, 3500), [(800, 4.0, 1.0), (1500, 5.0, 0.7), (2800, 7.0, 0.2)])
+    puff = envelope(bandpass(noise(0.03, seed=7, amp=0.5), 1800, 1.0), 0.002, 0.02)
+    return envelope(mix(puff, voiced), 0.008, dur * 0.55)
+
+
+def puppy() -> list[float]:
+    # "Yip-yip".
+    return mix(_yap(0.15, 560), _yap(0.15, 600), at=[0.0, 0.24])
+
+
+def bee() -> list[float]:
+    # "Bzzz": a buzzing saw that swells and fades as the bee flies by.
+    dur = 1.1
+    src = osc(dur, lambda t: 215 + 12 * math.sin(2 * math.pi * 3 * t), "saw",
+              amp=lambda t: (0.75 + 0.25 * math.sin(2 * math.pi * 42 * t)) * math.sin(math.pi * t / dur))
+    return envelope(formants(lowpass(src, 2500), [(700, 2.0, 1.0), (1700, 3.0, 0.5)]), 0.05, 0.2)
+
+
+def page_turn() -> list[float]:
+    # A paper swish: noise in a band that slides up as the page sweeps over,
+    # with a soft flap at the end.
+    dur = 0.32
+    n = noise(dur, seed=11, amp=0.6)
+    lo, hi = bandpass(n, 1800, 0.8), bandpass(n, 4200, 0.9)
+    swish = [lo[i] * (1 - i / len(n)) + hi[i] * i / len(n) for i in range(len(n))]
+    swish = [v * math.sin(math.pi * min(1.0, i / len(n) * 1.1)) for i, v in enumerate(swish)]
+    flap = decay(envelope(lowpass(noise(0.06, seed=12, amp=0.5), 700), 0.002, 0.04), 30)
+    return mix(envelope(swish, 0.03, 0.08), flap, at=[0.0, 0.25])
+
+
+def right_answer() -> list[float]:
+    # A bright rising arpeggio and a little choir's "aaah" on the chord.
+    out = []
+    notes = [523.25, 659.25, 783.99, 1046.5]
+    for i, fr in enumerate(notes):
+        tone = mix(osc(0.5, fr, "sine"), scale(osc(0.5, 2 * fr, "sine"), 0.25), scale(osc(0.5, 3 * fr, "sine"), 0.08))
+        out.append(decay(envelope(tone, 0.012, 0.2, curve=1.0), 5))
+    bell = mix(*out, at=[0.0, 0.09, 0.18, 0.27])
+    voices = []
+    for fr in (261.63, 329.63, 392.0):
+        src = lowpass(osc(1.1, lambda t, fr=fr: fr * (1 + 0.01 * math.sin(2 * math.pi * 5.5 * t)), "saw"), 3500)
+        voices.append(formants(src, [(800, 5.0, 1.0), (1200, 6.0, 0.6), (2500, 8.0, 0.25)]))
+    choir = envelope(mix(*voices), 0.25, 0.45)
+    return mix(bell, scale(choir, 0.8), at=[0.0, 0.2])
+
+
+def wrong_answer() -> list[float]:
+    # A gentle "uh-oh": two soft falling notes, nothing harsh.
+    def boop(dur: float, f: float) -> list[float]:
+        tone = mix(osc(dur, lambda t: f * (1 - 0.08 * t / dur), "triangle"), scale(osc(dur, f / 2, "sine"), 0.3))
+        return envelope(lowpass(tone, 1800), 0.025, dur * 0.5, curve=1.0)
+    return mix(boop(0.16, 392.0), boop(0.26, 311.13), at=[0.0, 0.18])
+
+
 # File name: (recipe, peak level in dB below full scale). The button is kept
 # quieter than the calls: it sounds on every press.
 SOUNDS = {
@@ -78,4 +208,14 @@ SOUNDS = {
     "frog3.mp3": (frog, -3.0),
     "bird.mp3": (bird, -9.0),       # pure high tones sound louder than their peak says
     "sheep.mp3": (sheep, -3.0),
+    "duck.mp3": (duck, -3.0),
+    "cat.mp3": (cat, -3.0),
+    "chick.mp3": (chick, -9.0),
+    "pig.mp3": (pig, -3.0),
+    "mouse.mp3": (mouse, -10.0),
+    "puppy.mp3": (puppy, -3.0),
+    "bee.mp3": (bee, -4.0),
+    "soundpageturn.mp3": (page_turn, -8.0),
+    "soundrightansweraaa.mp3": (right_answer, -3.0),
+    "soundwronganswer.mp3": (wrong_answer, -6.0),
 }
