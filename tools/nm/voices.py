@@ -1,7 +1,8 @@
 """Voice lines: text-to-speech for every line of content/voices/lines.toml in
 every shipped language, trimmed of silence, levelled, and encoded as AAC in
 "<name>.m4a" (the base language at the bundle root, the others in their
-<lang>.lproj/).
+<lang>.lproj/). A line named "<something>.mp3" is encoded as MP3 in a file of
+that name, for the lines the game plays both as effects and as voices.
 
 Engines: festival with the HTS voice "cmu_us_slt_arctic_hts" for English and
 the diphone voice "lp_diphone" for Italian; espeak-ng for any other language.
@@ -10,6 +11,7 @@ from __future__ import annotations
 
 from pathlib import Path
 
+from .audio import encode_mp3
 from .common import CONTENT, languages, load_toml, lproj, run
 from .jobs import Job, Work
 
@@ -22,6 +24,11 @@ FESTIVAL_VOICES = {"en": "cmu_us_slt_arctic_hts", "it": "lp_diphone"}
 def lines() -> dict[str, dict[str, str]]:
     """name -> {lang: text}"""
     return load_toml(LINES)
+
+
+def file_name(line: str) -> str:
+    """The file a line becomes in each language's folder."""
+    return line if line.endswith(".mp3") else f"{line}.m4a"
 
 
 def _scheme_string(text: str) -> str:
@@ -65,13 +72,16 @@ def jobs() -> list[Job]:
             text = texts.get(lang)
             if text is None:
                 continue   # the content check reports the gap
-            dest = lproj(lang, f"{name}.m4a")
+            dest = lproj(lang, file_name(name))
 
             def go(w: Work, lang=lang, text=text, dest=dest) -> None:
                 raw, lev = w.scratch / "raw.wav", w.scratch / "level.wav"
                 speak(lang, text, raw, w.scratch)
                 level(raw, lev)
-                encode_m4a(lev, w.out(dest))
+                if dest.endswith(".mp3"):
+                    encode_mp3(lev, w.out(dest), "64k")
+                else:
+                    encode_m4a(lev, w.out(dest))
 
-            out.append(Job("voice", [dest], go, [HERE], {"lang": lang, "text": text}, cost=3))
+            out.append(Job("voice", [dest], go, [HERE, HERE.parent / "audio.py"], {"lang": lang, "text": text}, cost=3))
     return out
