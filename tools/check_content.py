@@ -114,6 +114,7 @@ class Checker:
         self.base = languages[0]
         self.voice_lines = voice_lines
         self.problems: list[str] = []
+        self.docs: dict[str, dict] = {}     # each language's content document, once read
 
     def fail(self, msg: str) -> None:
         self.problems.append(msg)
@@ -224,10 +225,8 @@ class Checker:
                     self.fail(f"{dev}: pictures that replace each other differ in size: {sizes}")
         s = self.m.get("sounds", {})
         for name in s.get("effects", []) + s.get("music", []) + s.get("voices_mp3", []):
-            if self.exists(name, "sound"):
-                head = (self.res / name).read_bytes()[:3]
-                if head != b"ID3" and not (head[0] == 0xFF and head[1] & 0xE0 == 0xE0):
-                    self.fail(f"{name} is not an MP3 file")
+            if self.exists(name, "sound") and not self.is_mp3(self.res / name):
+                self.fail(f"{name} is not an MP3 file")
         for name in self.m.get("videos", {}).get("files", []):
             if self.exists(name, "video") and (self.res / name).read_bytes()[4:8] != b"ftyp":
                 self.fail(f"{name} is not an MP4 file")
@@ -253,19 +252,46 @@ class Checker:
             self.bitmap_font(name)
 
     def check_voices(self, names) -> None:
+        """Names as playVoice: takes them: a base name is "<name>.m4a" in
+        every language; an MP3 name is played as given, so it must be in
+        every language's folder when it is a voice line (said in each
+        language), and anywhere the game finds it otherwise."""
         for name in names:
+            mp3 = name.endswith(".mp3")
             for lang in self.langs:
-                rel = name if name.endswith(".mp3") else f"{name}.m4a"
-                p = self.lproj(lang, rel) if not name.endswith(".mp3") else self.res / rel
+                if mp3 and name not in self.voice_lines:
+                    p = self.res / name
+                else:
+                    p = self.lproj(lang, name if mp3 else f"{name}.m4a")
                 if not p.is_file():
                     self.fail(f"voice {name!r} missing in {lang}: {p.relative_to(self.res)}")
-                elif not name.endswith(".mp3") and p.read_bytes()[4:8] != b"ftyp":
+                elif mp3 and not self.is_mp3(p):
+                    self.fail(f"{p.relative_to(self.res)} is not an MP3 file")
+                elif not mp3 and p.read_bytes()[4:8] != b"ftyp":
                     self.fail(f"{p.relative_to(self.res)} is not an M4A file")
+
+    @staticmethod
+    def is_mp3(p: Path) -> bool:
+        head = p.read_bytes()[:3]
+        return head == b"ID3" or (len(head) > 1 and head[0] == 0xFF and head[1] & 0xE0 == 0xE0)
+
+    def sound_file(self, name: str, lang: str) -> Path | None:
+        """Where the game finds a sound for a language: in the language's
+        folder first, then at the root; a voice line must be said in the
+        language itself."""
+        stem = name[:-4] if name.endswith(".m4a") else name
+        if name in self.voice_lines or stem in self.voice_lines:
+            p = self.lproj(lang, name)
+            return p if p.is_file() else None
+        for p in (self.lproj(lang, name), self.res / name):
+            if p.is_file():
+                return p
+        return None
 
     # --- the content document ---------------------------------------------
     def check_document(self) -> None:
         wanted = self.m.get("document", {})
-        docs = {}
+        docs = self.docs
         for lang in self.langs:
             rel = str(self.lproj(lang, "data1.plist").relative_to(self.res))
             doc = self.plist(rel)
@@ -291,8 +317,8 @@ class Checker:
                 if not isinstance(v, str) or not v:
                     self.fail(f"{where} should name a {shape}")
                 elif shape == "sound":
-                    if not (self.res / v).is_file():
-                        self.fail(f"{where} names {v!r}, which is not in the bundle")
+                    if self.sound_file(v, lang) is None:
+                        self.fail(f"{where} names {v!r}, which is not in the bundle for {lang}")
                 else:
                     self.check_voices([v])
             elif not shape_ok(shape, v):
@@ -306,6 +332,10 @@ class Checker:
             if len(v) < shape.get("min", 0) or len(v) > shape.get("max", 1 << 30):
                 self.fail(f"{where} has {len(v)} items, wants {shape.get('min', 0)} to {shape.get('max', 'any')}")
             for i, item in enumerate(v):
+                if i < shape.get("from", 0):
+                    continue
+                if shape.get("counting") and (not isinstance(item, list) or len(item) != i + 1):
+                    self.fail(f"{where}[{i}] should hold {i + 1} entries")
                 self.shape(item, shape["of"], f"{where}[{i}]", lang)
         elif kind == "dict":
             if not isinstance(v, dict):
@@ -358,6 +388,20 @@ class Checker:
         for tag in req.get("cloud_tags", []):
             if len(tagged(tag)) != 1 or tagged(tag)[0]["class"] != "CCSprite":
                 self.fail(f"{rel}: wants exactly one sprite tagged {tag} (a cloud) among the root's children")
+        for tag in req.get("layer_tags", []):
+            if len(tagged(tag)) != 1 or tagged(tag)[0]["class"] != "CCLayer":
+                self.fail(f"{rel}: wants exactly one layer tagged {tag} among the root's children")
+        for name, tags in req.get("member_child_tags", {}).items():
+            node = (members.get(name) or [None])[0]
+            kids_of = node.get("children", []) if node else []
+            for tag in tags:
+                if sum(1 for c in kids_of if c["class"] == "CCSprite" and c["properties"].get("tag") == tag) != 1:
+                    self.fail(f"{rel}: wants exactly one sprite tagged {tag} among {name}'s children")
+        for name in req.get("full_screen", []):
+            node = (members.get(name) or [None])[0]
+            if node and not self.covers_screen(node, dev):
+                self.fail(f"{rel}: {name} must cover the {DEVICES[dev][0]} x {DEVICES[dev][1]} screen unscaled, "
+                          f"so that its children's places are the screen's")
         for tag in req.get("sheep_tags", []):
             t = tagged(tag)
             if len(t) != 1 or t[0]["class"] != "CCSprite":
@@ -380,6 +424,99 @@ class Checker:
         fixed = req.get(dev)
         if fixed:
             self.fixed_places(rel, members, fixed, dev)
+            self.learn_places(rel, members, req, fixed, dev)
+            self.count_places(rel, req, fixed, dev)
+
+    def covers_screen(self, node: dict, dev: str) -> bool:
+        p = node["properties"]
+        w, h = DEVICES[dev]
+        size = png_size(self.res / p["spriteFile"]) if p.get("spriteFile") else None
+        return (size == (w, h) and p["position"] == [w / 2, h / 2] and p["anchorPoint"] == [0.5, 0.5]
+                and p["scaleX"] == 1 and p["scaleY"] == 1 and p["rotation"] == 0)
+
+    def box(self, node: dict) -> tuple[float, float, float, float]:
+        """A sprite's bounding box (left, bottom, right, top) in its parent."""
+        p = node["properties"]
+        w, h = png_size(self.res / p["spriteFile"]) or (0, 0)
+        w, h = w * p["scaleX"], h * p["scaleY"]
+        x, y = p["position"]
+        ax, ay = p["anchorPoint"]
+        return (x - ax * w, y - ay * h, x + (1 - ax) * w, y + (1 - ay) * h)
+
+    @staticmethod
+    def inside(x: float, y: float, r) -> bool:
+        return r[0] <= x <= r[0] + r[2] and r[1] <= y <= r[1] + r[3]
+
+    def learn_places(self, rel: str, members: dict, req: dict, fixed: dict, dev: str) -> None:
+        """The learn pages: the digit in its tap area, every number of the
+        strip reachable from the marker's start and spacing, and each page's
+        animals (page n shows n) inside their tap area."""
+        def node(name):
+            return (members.get(name) or [None])[0]
+
+        number = node("numberPos")
+        if number and "num_rect" in fixed and not self.inside(*number["properties"]["position"], fixed["num_rect"]):
+            self.fail(f"{rel}: numberPos {number['properties']['position']} is outside the digit's tap area {fixed['num_rect']}")
+        marker, twin, strip = node("curMenuItem"), node("distance"), node("menuNumbers")
+        count = req.get("strip_numbers")
+        if count and marker and twin and strip:
+            (sx, sy), tx = marker["properties"]["position"], twin["properties"]["position"][0]
+            step = int(tx - sx)
+            left, bottom, right, top = self.box(strip)
+            if step <= 0:
+                self.fail(f"{rel}: distance stands left of curMenuItem: the strip's numbers have no spacing")
+            elif not (left <= sx and sx + (count - 1) * step <= right and bottom <= sy <= top):
+                self.fail(f"{rel}: the marker's {count} places from {sx} by {step} leave the strip {left}..{right}")
+        key, area = fixed.get("layout_key"), fixed.get("an_rect")
+        if not key or not area:
+            return
+        for lang, doc in self.docs.items():
+            pages = doc.get(key)
+            if not isinstance(pages, list):
+                continue
+            for n in range(1, len(pages)):
+                page = pages[n]
+                if not isinstance(page, dict) or not isinstance(page.get("Points"), list):
+                    continue
+                if page.get("PointCont") != n or len(page["Points"]) < n:
+                    self.fail(f"{lang} {key}[{n}]: page {n} should show {n} animals")
+                for v in page["Points"]:
+                    m = abs(v) % 1000000 if isinstance(v, int) else -1
+                    if not self.inside(m // 1000, m % 1000, area):
+                        self.fail(f"{lang} {key}[{n}]: animal {v} stands outside the animals' tap area {area}")
+
+    def count_places(self, rel: str, req: dict, fixed: dict, dev: str) -> None:
+        """The counting game: each answer comes to rest on the screen inside
+        its own tap area, apart from the others; every animal of every
+        layout stands on the screen (mirrored too) above the answers."""
+        key, hit = fixed.get("label_key"), fixed.get("label_hit")
+        if not key or not hit:
+            return
+        sw, sh = DEVICES[dev]
+        dx, hy, hw, hh = hit
+        for lang, doc in self.docs.items():
+            game = doc.get("CountAnimal")
+            if not isinstance(game, dict):
+                continue
+            labels = [v for v in game.get(key, []) if isinstance(v, int)]
+            xs = []
+            for v in labels:
+                x, y = v // 1000, v % 1000 - fixed.get("label_drop", 0)
+                xs.append(x)
+                if not (0 <= x <= sw and 0 <= y <= sh and self.inside(x, y, (x + dx, hy, hw, hh))):
+                    self.fail(f"{lang} CountAnimal/{key}: an answer comes to rest at ({x}, {y}), outside its tap area")
+            xs.sort()
+            if any(b - a < hw for a, b in zip(xs, xs[1:])):
+                self.fail(f"{lang} CountAnimal/{key}: answers' tap areas overlap")
+            tw, th = DEVICES["ipad"]
+            for s, sets in enumerate(game.get("Positions", []) if isinstance(game.get("Positions"), list) else []):
+                for i, group in enumerate(sets if isinstance(sets, list) else []):
+                    for v in group if isinstance(group, list) else []:
+                        m = abs(v) % 1000000 if isinstance(v, int) else -1
+                        x, y = (m // 1000) * sw // tw, (m % 1000) * sh // th
+                        if not (0 < x < sw and hy + hh < y < sh):
+                            self.fail(f"{lang} CountAnimal/Positions[{s}][{i}]: animal {v} stands at ({x}, {y}) on the "
+                                      f"{sw} x {sh} screen, off it or down among the answers")
 
     @staticmethod
     def nodes(node: dict, path: str):
@@ -476,7 +613,7 @@ class Checker:
     def run(self) -> list[str]:
         self.check_files()
         self.check_media()
-        self.check_document()
+        self.check_document()   # before the scenes, whose places the document shares
         self.check_scenes()
         return self.problems
 

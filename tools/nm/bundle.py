@@ -65,16 +65,30 @@ def merge(a: dict, b: dict, where: str = "") -> dict:
     return out
 
 
+def generated_parts() -> list[Path]:
+    """Modules that make part of the content document from a scene's layout
+    tables (content/*/*_document.py, each with build() -> dict), so that
+    positions and the scenes drawn around them cannot drift apart."""
+    return sorted(CONTENT.glob("*/*_document.py"))
+
+
 def document(lang: str) -> dict:
+    from .scenes import load   # the scenes' import paths serve their layouts too
     d = CONTENT / "document"
-    return merge(load_toml(d / "common.toml"), load_toml(d / f"{lang}.toml"))
+    doc = merge(load_toml(d / "common.toml"), load_toml(d / f"{lang}.toml"))
+    for path in generated_parts():
+        doc = merge(doc, load(path).build())
+    return doc
 
 
 def documents() -> list[Job]:
     jobs = []
+    parts = generated_parts()
+    layout_srcs = sorted({src for part in parts for src in part.parent.glob("*.py")})
+    layout_srcs += [CONTENT / "art" / "art.toml", CONTENT / "art" / "screen.py", CONTENT / "manifest.toml"] if parts else []
     for lang in languages():
         out = lproj(lang, "data1.plist")
-        srcs = [CONTENT / "document" / "common.toml", CONTENT / "document" / f"{lang}.toml"]
+        srcs = [CONTENT / "document" / "common.toml", CONTENT / "document" / f"{lang}.toml", *layout_srcs]
 
         def run(w: Work, lang=lang, out=out) -> None:
             write_plist(document(lang), w.out(out))
