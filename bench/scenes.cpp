@@ -1,4 +1,4 @@
-// The main menu, headless, on each device profile: start-up of the platform
+// Each scene, headless, on each device profile: start-up of the platform
 // and director (the app's own delegate), scene load time cold and with the
 // texture cache warm, frame times with glFinish per frame, CPU time before the
 // finish, draw calls, and the process's peak resident memory so far.
@@ -21,6 +21,9 @@
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/UserDefaults.h"
+#include "scenes/SceneClasses.h"
+#include "scenes/learning/CountScene.h"
+#include "scenes/learning/LearnScene.h"
 #include "scenes/menu/IntroScene.h"
 
 namespace {
@@ -31,6 +34,11 @@ using bench::ms;
 struct Row {
     const char* name;
     platform::DeviceProfile device;
+};
+
+struct Scene {
+    const char* name;
+    Ref<CCScene> (*make)();
 };
 
 struct Result {
@@ -45,7 +53,8 @@ long peakResidentKb() {
     return usage.ru_maxrss;  // kilobytes on Linux
 }
 
-bool runProfile(AppController& delegate, const platform::DeviceProfile& device, int frames, Result& r) {
+bool runProfile(AppController& delegate, const platform::DeviceProfile& device, const Scene& scene, int frames,
+                Result& r) {
     auto& app = platform::Application::shared();
     platform::LaunchOptions options;
     options.device = device;
@@ -56,14 +65,14 @@ bool runProfile(AppController& delegate, const platform::DeviceProfile& device, 
 
     CCDirector* director = CCDirector::sharedDirector();
     t0 = Clock::now();
-    Ref<CCScene> first = IntroScene::scene();
+    Ref<CCScene> first = scene.make();
     r.coldLoadMs = ms(Clock::now() - t0);
     director->runWithScene(first);
     app.runFrame();
 
-    // Coming back to the menu: the running menu keeps its textures in the cache.
+    // Coming back to the scene: the running one keeps its textures in the cache.
     t0 = Clock::now();
-    Ref<CCScene> second = IntroScene::scene();
+    Ref<CCScene> second = scene.make();
     r.warmLoadMs = ms(Clock::now() - t0);
     director->replaceScene(second);
     first = nullptr;
@@ -96,26 +105,31 @@ int main(int argc, char** argv) {
                         {"phone 1x", platform::DeviceProfile::phone(1)},
                         {"phone 2x", platform::DeviceProfile::phone(2)}};
 
-    std::printf("Main menu (IntroScene::scene()), headless, the app's own start-up per profile.\n");
+    const Scene scenes[] = {{"menu", &IntroScene::scene}, {"learn", &LearnScene::scene}, {"count", &CountScene::scene}};
+    registerSceneClasses();
+
+    std::printf("Each scene's scene(), headless, the app's own start-up per profile.\n");
     std::printf("%d frames a profile after 30 warm-up frames, each ended with glFinish.\n", frames);
     std::printf("Times in ms. boot = platform + director (the first also sets up SDL and GL);\n");
     std::printf("load = scene() cold, load2 = again with the textures cached;\n");
     std::printf("cpu = median work before the finish; draws = most draw calls in a frame;\n");
     std::printf("peak = the process's peak resident memory so far (MiB).\n\n");
-    std::printf("%-9s | %7s %8s %8s | %8s %8s %8s %6s | %7s\n", "profile", "boot", "load", "load2", "median", "p99",
-                "cpu", "draws", "peak");
+    std::printf("%-6s %-9s | %7s %8s %8s | %8s %8s %8s %6s | %7s\n", "scene", "profile", "boot", "load", "load2",
+                "median", "p99", "cpu", "draws", "peak");
     int failed = 0;
-    for (const Row& row : rows) {
-        Result r;
-        if (!runProfile(delegate, row.device, frames, r)) {
-            std::printf("%-9s | the platform does not start\n", row.name);
-            ++failed;
-            continue;
+    for (const Scene& scene : scenes) {
+        for (const Row& row : rows) {
+            Result r;
+            if (!runProfile(delegate, row.device, scene, frames, r)) {
+                std::printf("%-6s %-9s | the platform does not start\n", scene.name, row.name);
+                ++failed;
+                continue;
+            }
+            std::printf("%-6s %-9s | %7.1f %8.1f %8.1f | %8.3f %8.3f %8.3f %6d | %7.1f\n", scene.name, row.name,
+                        r.bootMs, r.coldLoadMs, r.warmLoadMs, r.frames.median, r.frames.p99, r.frames.cpuMedian,
+                        r.frames.drawCalls, static_cast<double>(r.peakKb) / 1024.0);
+            std::fflush(stdout);
         }
-        std::printf("%-9s | %7.1f %8.1f %8.1f | %8.3f %8.3f %8.3f %6d | %7.1f\n", row.name, r.bootMs, r.coldLoadMs,
-                    r.warmLoadMs, r.frames.median, r.frames.p99, r.frames.cpuMedian, r.frames.drawCalls,
-                    static_cast<double>(r.peakKb) / 1024.0);
-        std::fflush(stdout);
     }
     std::error_code ignored;
     std::filesystem::remove_all(dataDir, ignored);

@@ -3,9 +3,11 @@
 #include "app/AppController.h"
 #include "engine/CCNodeDump.h"
 #include "launcher/Launcher.h"
+#include "scenes/SceneClasses.h"
 #include "scenes/menu/IntroScene.h"
 
 int main(int argc, char** argv) {
+    registerSceneClasses();
     AppController delegate([] { return IntroScene::sceneWithFirstStart(true); });
     launcher::Hooks hooks;
     hooks.dumpScene = runningSceneToJson;

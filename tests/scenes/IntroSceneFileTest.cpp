@@ -7,6 +7,7 @@
 #include "engine/CCDirector.h"
 #include "platform/PropertyList.h"
 #include "scenefile/CCBReader.h"
+#include "scenes/SceneClasses.h"
 #include "scenes/menu/IntroScene.h"
 #include "support/EngineHarness.h"
 
@@ -18,7 +19,7 @@ class IntroSceneFile : public ::testing::TestWithParam<platform::DeviceProfile> 
 protected:
     void SetUp() override {
         harness = &testsupport::EngineHarness::boot(GetParam(), NM_TEST_RESOURCES_DIR);
-        IntroScene::registerWithReader();
+        registerSceneClasses();
     }
     void TearDown() override { testsupport::EngineHarness::shutdown(); }
 

@@ -10,13 +10,13 @@
 #include "engine/CCLabelTTF.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
-#include "platform/Random.h"
 #include "platform/UserDefaults.h"
+#include "scenes/learning/CountScene.h"
+#include "scenes/learning/LearnScene.h"
 #include "scenes/learning/MyAnimation.h"
 
 namespace {
 
-constexpr int kFirstCloudTag = 20;
 constexpr int kFirstSheepTag = 30;
 constexpr int kSheepHeadTag = 1;
 constexpr int kCaptionZ = 30;
@@ -30,7 +30,7 @@ constexpr CGPoint kFrogTargets[10] = {{893, 543}, {815, 592}, {688, 590}, {362, 
 constexpr CGPoint kBird1Perches[2][3] = {{{894, 658}, {970, 667}, {922, 639}}, {{424, 252}, {454, 270}, {472, 254}}};
 constexpr CGPoint kBird2Perches[2][3] = {{{978, 624}, {921, 607}, {877, 628}}, {{470, 239}, {450, 231}, {420, 240}}};
 
-bool contains(CCNode* node, CGPoint p) { return node && CGRectContainsPoint(node->boundingBox(), p); }
+bool contains(CCNode* node, CGPoint p) { return nodeContains(node, p); }
 
 int device() { return KVTAppUtils::isPad() ? 0 : 1; }
 
@@ -54,11 +54,6 @@ void IntroScene::registerWithReader() {
 }
 
 Ref<CCScene> IntroScene::sceneWithFirstStart(bool firstStart) {
-    static bool registered = false;
-    if (!registered) {
-        registerWithReader();
-        registered = true;
-    }
     Ref<CCScene> scene = CCScene::node();
     Ref<CCNode> root = CCBReader::nodeGraphFromFile(KVTAppUtils::realFileName("main-menu.ccb"));
     if (!root) return scene;  // the reader has logged why; an empty scene beats a crash
@@ -89,13 +84,7 @@ void IntroScene::didLoadFromCCB() {
     setIsTouchEnabled(true);
     KVSoundManager::sharedManager()->setSoundEnabled(true);
 
-    for (int tag = kFirstCloudTag; tag < kFirstCloudTag + 5; ++tag) {
-        if (auto* c = dynamic_cast<CCSprite*>(getChildByTag(tag))) {
-            MyAnimation::moveLeftForever(c, 1.0f);
-            clouds.push_back(c);
-        }
-    }
-    cloudIsTouched = false;
+    clouds.setUp(this);
 
     for (int tag = kFirstSheepTag; tag < kFirstSheepTag + 3; ++tag) {
         if (auto* sheep = dynamic_cast<CCSprite*>(getChildByTag(tag))) {
@@ -174,9 +163,14 @@ void IntroScene::menuItemClick(CCObject* sender) {
     auto* item = dynamic_cast<CCNode*>(sender);
     if (kitLayerIsOpen() || !item) return;
     KVSoundManager::sharedManager()->playButtonSound();
-    // 1 learn, 2 draw, 3 count, 4 game replace the scene with the activity;
-    // 5 opens the feedback form. Each joins as its screen is built.
-    CCDirector::sharedDirector()->purgeCachedData();
+    // 2 draw, 4 game and 5 (the feedback form) join as they are built.
+    CCDirector* director = CCDirector::sharedDirector();
+    switch (item->tag()) {
+        case 1: director->replaceScene(LearnScene::scene().get()); break;
+        case 3: director->replaceScene(CountScene::scene().get()); break;
+        default: break;
+    }
+    director->purgeCachedData();
 }
 
 void IntroScene::bannerClick() {
@@ -192,33 +186,17 @@ bool IntroScene::ccTouchBegan(UITouch* touch, void*) {
     if (kitLayerIsOpen()) return false;
     CGPoint p = toGL(touch);
     platform::log("x = %f    y = %f", p.x, p.y);
-    if (bannerTakesTouchAt(p)) {
-        cloudIsTouched = false;
-        return true;
-    }
-    for (auto it = clouds.rbegin(); it != clouds.rend(); ++it) {
-        if (contains(*it, p)) {
-            cloud = *it;
-            cloudIsTouched = true;
-            cloud->stopAllActions();
-            break;
-        }
-    }
+    if (bannerTakesTouchAt(p)) return true;
+    clouds.grab(p);
     return true;
 }
 
 void IntroScene::ccTouchMoved(UITouch* touch, void*) {
-    CGPoint p = toGL(touch);
-    if (cloudIsTouched && cloud) cloud->setPosition({p.x, cloud->position().y});
+    clouds.drag(toGL(touch));
 }
 
 void IntroScene::ccTouchEnded(UITouch* touch, void*) {
-    if (cloudIsTouched) {
-        cloudIsTouched = false;
-        if (cloud) MyAnimation::moveLeftForever(cloud, static_cast<float>(7 * (platform::arc4random() % 5) + 30));
-        cloud = nullptr;
-        return;
-    }
+    if (clouds.release()) return;
     CGPoint p = toGL(touch);
     KVSoundManager* sound = KVSoundManager::sharedManager();
 

@@ -14,6 +14,7 @@
 #include "engine/CCScene.h"
 #include "engine/CCSprite.h"
 #include "scenefile/CCBReader.h"
+#include "scenes/common/ActivityControls.h"
 
 class KVTAdvertBannerLayer;
 class KVTAppCatalog;
@@ -26,7 +27,8 @@ public:
     static Ref<CCScene> sceneWithFirstStart(bool firstStart);
     // A later menu (the activities return here).
     static Ref<CCScene> scene();
-    // Lets the scene-file reader create this class, bind its nodes and call its actions.
+    // Lets the scene-file reader create this class, bind its nodes and call
+    // its actions (see registerSceneClasses).
     static void registerWithReader();
     ~IntroScene() override;
 
@@ -74,9 +76,7 @@ private:
     void bannerPictureTapAt(CGPoint p);
     void showBannerOnceLoaded();
 
-    std::vector<CCSprite*> clouds;  // tags 20..24
-    bool cloudIsTouched = false;
-    CCSprite* cloud = nullptr;      // the cloud being dragged
+    DraggableClouds clouds;         // tags 20..24
     std::vector<CCSprite*> sheeps;  // tags 30..32; tag 0 while shaking
     CGRect bird1Rect{};
     CGRect bird2Rect{};

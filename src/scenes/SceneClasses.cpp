@@ -1,0 +1,11 @@
+#include "scenes/SceneClasses.h"
+
+#include "scenes/learning/CountScene.h"
+#include "scenes/learning/LearnScene.h"
+#include "scenes/menu/IntroScene.h"
+
+void registerSceneClasses() {
+    IntroScene::registerWithReader();
+    LearnScene::registerWithReader();
+    CountScene::registerWithReader();
+}

@@ -1,0 +1,96 @@
+#include "scenes/common/ActivityControls.h"
+
+#include "app/KVSoundManager.h"
+#include "app/KVTAppUtils.h"
+#include "engine/CCActions.h"
+#include "engine/CCDirector.h"
+#include "engine/CCTextureCache.h"
+#include "platform/Random.h"
+#include "scenes/learning/MyAnimation.h"
+#include "scenes/menu/IntroScene.h"
+
+namespace {
+
+constexpr int kFirstCloudTag = 20;
+constexpr int kCloudCount = 5;
+
+void showMusicButton(CCSprite* button, bool on) {
+    if (!button) return;
+    CCTexture2D* texture = CCTextureCache::sharedTextureCache()->addImage(
+        KVTAppUtils::realFileName(on ? "button_sound_on.png" : "button_sound_off.png"));
+    if (texture) button->setTexture(texture);
+}
+
+}  // namespace
+
+bool nodeContains(const CCNode* node, CGPoint p) { return node && CGRectContainsPoint(node->boundingBox(), p); }
+
+void DraggableClouds::setUp(CCNode* layer) {
+    clouds.clear();
+    for (int tag = kFirstCloudTag; tag < kFirstCloudTag + kCloudCount && layer; ++tag) {
+        if (auto* c = dynamic_cast<CCSprite*>(layer->getChildByTag(tag))) {
+            MyAnimation::moveLeftForever(c, 1.0f);
+            clouds.push_back(c);
+        }
+    }
+    cloud = nullptr;
+    cloudIsTouched = false;
+}
+
+bool DraggableClouds::grab(CGPoint p) {
+    // The last one is drawn on top: it is the one under the finger.
+    for (auto it = clouds.rbegin(); it != clouds.rend(); ++it) {
+        if (nodeContains(*it, p)) {
+            cloud = *it;
+            cloudIsTouched = true;
+            cloud->stopAllActions();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool DraggableClouds::drag(CGPoint p) {
+    if (!cloudIsTouched || !cloud) return false;
+    cloud->setPosition({p.x, cloud->position().y});
+    return true;
+}
+
+bool DraggableClouds::release() {
+    if (!cloudIsTouched) return false;
+    cloudIsTouched = false;
+    if (cloud) MyAnimation::moveLeftForever(cloud, static_cast<float>(30 + 7 * (platform::arc4random() % 5)));
+    cloud = nullptr;
+    return true;
+}
+
+void ActivityButtons::setUp(CCLayer* scene, CCSprite* buttonBack, CCSprite* buttonSound) {
+    scene_ = scene;
+    buttonBack_ = buttonBack;
+    buttonSound_ = buttonSound;
+    if (!KVSoundManager::sharedManager()->musicEnabled()) showMusicButton(buttonSound_, false);
+}
+
+bool ActivityButtons::backTapped(CGPoint p) {
+    if (!scene_ || !nodeContains(buttonBack_, p)) return false;
+    CCSprite* back = buttonBack_;
+    scene_->runAction(CCSequence::actions({CCCallBlock::actionWithBlock([back] {
+                                               KVSoundManager::sharedManager()->playButtonSound();
+                                               back->runAction(CCScaleTo::actionWithDuration(0.01f, 0.9f).get());
+                                           }).get(),
+                                           CCDelayTime::actionWithDuration(0.1f).get(),
+                                           CCCallBlock::actionWithBlock([] {
+                                               CCDirector::sharedDirector()->replaceScene(IntroScene::scene().get());
+                                           }).get()})
+                          .get());
+    return true;
+}
+
+bool ActivityButtons::musicTapped(CGPoint p) {
+    if (!nodeContains(buttonSound_, p)) return false;
+    KVSoundManager* sound = KVSoundManager::sharedManager();
+    const bool wasOn = sound->musicEnabled();
+    sound->setMusicEnabled(!wasOn);
+    showMusicButton(buttonSound_, !wasOn);
+    return true;
+}

@@ -1,0 +1,52 @@
+// What the main menu and every activity share: the five drifting clouds a
+// child can hold and drag sideways, and the activities' back and music
+// buttons. One scene object owns one of each; the nodes belong to the scene's
+// tree and must outlive them (they do: both are members of the scene layer).
+//
+// Main thread only, called from the scenes' touch handlers.
+#pragma once
+
+#include <vector>
+
+#include "engine/CCLayer.h"
+#include "engine/CCSprite.h"
+
+// The clouds with tags 20 to 24 among a layer's children.
+class DraggableClouds {
+public:
+    // Finds the clouds and starts each drifting left.
+    void setUp(CCNode* layer);
+    // A touch began at p: the topmost cloud under it stops and is held.
+    bool grab(CGPoint p);
+    // The held cloud follows the finger sideways; false when none is held.
+    bool drag(CGPoint p);
+    // The held cloud drifts again, at a new speed; false when none was held.
+    bool release();
+    bool isTouched() const { return cloudIsTouched; }
+    const std::vector<CCSprite*>& all() const { return clouds; }
+
+private:
+    std::vector<CCSprite*> clouds;
+    CCSprite* cloud = nullptr;  // the one held
+    bool cloudIsTouched = false;
+};
+
+// An activity's back button (to a new main menu) and music on/off button.
+class ActivityButtons {
+public:
+    // Shows the music button off when the music preference is off.
+    void setUp(CCLayer* scene, CCSprite* buttonBack, CCSprite* buttonSound);
+    // A touch began at p: the back button leaves for the menu (after its
+    // press is seen), the music button switches the music. True when p was
+    // on either.
+    bool backTapped(CGPoint p);
+    bool musicTapped(CGPoint p);
+
+private:
+    CCLayer* scene_ = nullptr;
+    CCSprite* buttonBack_ = nullptr;
+    CCSprite* buttonSound_ = nullptr;
+};
+
+// Whether a node's bounding box holds p; false for no node.
+bool nodeContains(const CCNode* node, CGPoint p);

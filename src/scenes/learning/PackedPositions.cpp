@@ -1,0 +1,27 @@
+#include "scenes/learning/PackedPositions.h"
+
+#include <cstdlib>
+
+CGPoint unpackPoint(std::int64_t v) { return {static_cast<float>(v / 1000), static_cast<float>(v % 1000)}; }
+
+PackedAnimal unpackLearnAnimal(std::int64_t v) {
+    PackedAnimal a;
+    a.flipX = std::llabs(v) >= 1000000;
+    a.position = unpackPoint(v % 1000000);
+    return a;
+}
+
+PackedAnimal unpackCountAnimal(std::int64_t v, bool pad) {
+    PackedAnimal a;
+    a.flipX = std::llabs(v) >= 10000000;
+    const std::int64_t k = v % 10000000;
+    a.z = static_cast<int>(k / 1000000);
+    const std::int64_t m = k % 1000000;
+    std::int64_t x = m / 1000, y = m % 1000;
+    if (!pad) {
+        x = x * 480 / 1024;
+        y = y * 320 / 768;
+    }
+    a.position = {static_cast<float>(x), static_cast<float>(y)};
+    return a;
+}
