@@ -1,61 +1,10 @@
 // The main menu driven through the real executable: scripted touches in,
 // log lines and node-tree dumps out.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <sstream>
-
-#include "json/SBJsonParser.h"
-#include "platform/Files.h"
-#include "support/Process.h"
-#include "support/TempDir.h"
-
-using platform::Value;
+#include "e2e/ScriptedGame.h"
 
 namespace {
 
-struct GameRun {
-    testsupport::ProcessResult result;
-    std::vector<Value> dumps;  // in the order the script wrote them
-
-    int count(const std::string& text) const {
-        int n = 0;
-        for (std::size_t at = result.output.find(text); at != std::string::npos;
-             at = result.output.find(text, at + 1))
-            ++n;
-        return n;
-    }
-};
-
-// Runs the game headless with a script; "dump" lines need no file name.
-class MainMenuTest : public ::testing::Test {
-protected:
-    GameRun play(const std::string& script, const std::vector<std::string>& options = {}) {
-        std::string text;
-        int dumps = 0;
-        std::istringstream lines(script);
-        for (std::string line; std::getline(lines, line);) {
-            if (line == "dump") line = "dump " + (dir / ("dump" + std::to_string(dumps++) + ".json"));
-            text += line + "\n";
-        }
-        testsupport::writeFile(dir.path() / "script.txt", text + "quit\n");
-        std::vector<std::string> args{"--data-dir", (dir.path() / "data").string(), "--seed", "3", "--script",
-                                      dir / "script.txt"};
-        args.insert(args.end(), options.begin(), options.end());
-        GameRun run{testsupport::runGame(args), {}};
-        EXPECT_EQ(run.result.exitCode, 0) << run.result.output;
-        for (int i = 0; i < dumps; ++i) {
-            auto bytes = platform::readFile(dir / ("dump" + std::to_string(i) + ".json"));
-            SBJsonParser parser;
-            parser.setMaxDepth(64);
-            auto tree = bytes ? parser.objectWithData(*bytes) : std::nullopt;
-            run.dumps.push_back(tree ? *tree : Value());
-        }
-        return run;
-    }
-
-    testsupport::TempDir dir;
-};
+class MainMenuTest : public ScriptedGameTest {};
 
 const Value& menuLayer(const Value& scene) { return scene["children"][0]; }
 
@@ -64,13 +13,6 @@ const Value& byTexture(const Value& scene, const std::string& texture, int nth =
     for (const Value& child : menuLayer(scene)["children"].asArray())
         if (child["texture"].asString() == texture && nth-- == 0) return child;
     return Value::null();
-}
-
-// Skips the logo with a tap, then waits until the menu has shown itself.
-const std::string kSkipLogo = "wait 0.1\ntap 2 2\nwait 1.1\n";
-
-std::string at(const Value& node, float dx = 0, float dy = 0) {
-    return std::to_string(node["position"][0].asDouble() + dx) + " " + std::to_string(node["position"][1].asDouble() + dy);
 }
 
 }  // namespace
@@ -195,7 +137,7 @@ TEST_F(MainMenuTest, ATapOnTheFlyingButterflyNeitherRestartsNorTurnsIt) {
     }
 }
 
-TEST_F(MainMenuTest, EveryButtonPlaysTheButtonSound) {
+TEST_F(MainMenuTest, EveryButtonPlaysTheButtonSoundAndTheFirstAndThirdOpenLearnAndCount) {
     GameRun first = play(kSkipLogo + "dump\n");
     const Value& menu = [&]() -> const Value& {
         for (const Value& child : menuLayer(first.dumps[0])["children"].asArray())
@@ -203,8 +145,16 @@ TEST_F(MainMenuTest, EveryButtonPlaysTheButtonSound) {
         return Value::null();
     }();
     ASSERT_EQ(menu["children"].size(), 5u);
-    std::string script = kSkipLogo;
-    for (const Value& button : menu["children"].asArray()) script += "tap " + at(button) + "\nwait 0.1\n";
-    GameRun run = play(script);
-    EXPECT_EQ(run.count("started soundbutton.mp3"), 5) << run.result.output;
+    auto button = [&](int tag) {
+        for (const Value& b : menu["children"].asArray())
+            if (b["tag"].asInt() == tag) return "tap " + at(b) + "\nwait 0.1\n";
+        return std::string();
+    };
+    // The buttons that stay on the menu first, then the one that leaves it.
+    for (auto [opener, scene] : {std::pair{1, "LearnScene"}, std::pair{3, "CountScene"}}) {
+        GameRun run = play(kSkipLogo + button(2) + button(4) + button(5) + button(opener) + "dump\n");
+        EXPECT_EQ(run.count("started soundbutton.mp3"), 4) << run.result.output;
+        EXPECT_EQ(menuLayer(run.dumps[0])["class"].asString(), scene);
+        EXPECT_EQ(run.count("music started bg-game.mp3"), 1) << run.result.output;
+    }
 }

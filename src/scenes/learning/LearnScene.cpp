@@ -8,7 +8,6 @@
 #include "engine/CCActions.h"
 #include "engine/CCDirector.h"
 #include "engine/CCTextureCache.h"
-#include "platform/Log.h"
 #include "scenes/learning/PackedPositions.h"
 
 namespace {
@@ -109,21 +108,11 @@ void LearnScene::loadLayer(int tag, int layerPosition, int num) {
     }
 
     const platform::Value& layout = settings()[KVTAppUtils::isPad() ? "Positions" : "Positions-Iphone"][num];
-    const std::int64_t claimed = layout["PointCont"].asInt();
-    const platform::Value& points = layout["Points"];
-    // A layout that claims more animals than it places shows those it has.
-    std::int64_t count = claimed;
-    if (claimed < 0 || static_cast<std::size_t>(claimed) > points.size()) {
-        platform::log("learn: page %d claims %lld animals and places %zu", num, static_cast<long long>(claimed),
-                      points.size());
-        count = std::min<std::int64_t>(std::max<std::int64_t>(claimed, 0), static_cast<std::int64_t>(points.size()));
-    }
     const float scale = layout["Scale"].asFloat();
     const std::string animalFile = numbered("animal%d.png", num);
-    for (std::int64_t i = 0; i < count; ++i) {
+    for (const PackedAnimal& a : unpackLearnLayout(layout, num)) {
         Ref<CCSprite> animal = CCSprite::spriteWithFile(animalFile);
         if (!animal) continue;
-        const PackedAnimal a = unpackLearnAnimal(points[i].asInt());
         animal->setScale(scale);
         animal->setPosition(a.position);
         animal->setFlipX(a.flipX);

@@ -1,6 +1,9 @@
 #include "scenes/learning/PackedPositions.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "platform/Log.h"
 
 CGPoint unpackPoint(std::int64_t v) { return {static_cast<float>(v / 1000), static_cast<float>(v % 1000)}; }
 
@@ -9,6 +12,20 @@ PackedAnimal unpackLearnAnimal(std::int64_t v) {
     a.flipX = std::llabs(v) >= 1000000;
     a.position = unpackPoint(v % 1000000);
     return a;
+}
+
+std::vector<PackedAnimal> unpackLearnLayout(const platform::Value& layout, int page) {
+    const std::int64_t claimed = layout["PointCont"].asInt();
+    const platform::Value& points = layout["Points"];
+    const auto placed = static_cast<std::int64_t>(points.size());
+    if (claimed < 0 || claimed > placed) {
+        platform::log("learn: page %d claims %lld animals and places %lld", page, static_cast<long long>(claimed),
+                      static_cast<long long>(placed));
+    }
+    std::vector<PackedAnimal> animals;
+    for (std::int64_t i = 0; i < std::clamp<std::int64_t>(claimed, 0, placed); ++i)
+        animals.push_back(unpackLearnAnimal(points[i].asInt()));
+    return animals;
 }
 
 PackedAnimal unpackCountAnimal(std::int64_t v, bool pad) {
