@@ -43,7 +43,7 @@ _PLACES = {
         "balls": [(60, 250), (966, 205), (150, 470)],
         "label_x": [171, 341, 512, 683, 853],   # five answers spread over the width
         "label_land": 66,                       # where the answers come to rest
-        "stone": 46,                            # radius of the stone under each (font size 90)
+        "stone": 50,                            # radius of the stone under each (font size 90)
     },
     "iphone": {
         "horizon": 208,
@@ -54,7 +54,7 @@ _PLACES = {
         "balls": [(28, 104), (452, 85), (70, 196)],
         "label_x": [80, 160, 240, 320, 400],
         "label_land": 30,
-        "stone": 22,                            # (font size 42)
+        "stone": 24,                            # (font size 42)
     },
 }
 
