@@ -22,6 +22,7 @@
 #include "platform/Random.h"
 #include "platform/UserDefaults.h"
 #include "scenes/SceneClasses.h"
+#include "scenes/game/GameScene.h"
 #include "scenes/learning/CountScene.h"
 #include "scenes/learning/LearnScene.h"
 #include "scenes/menu/IntroScene.h"
@@ -105,7 +106,10 @@ int main(int argc, char** argv) {
                         {"phone 1x", platform::DeviceProfile::phone(1)},
                         {"phone 2x", platform::DeviceProfile::phone(2)}};
 
-    const Scene scenes[] = {{"menu", &IntroScene::scene}, {"learn", &LearnScene::scene}, {"count", &CountScene::scene}};
+    const Scene scenes[] = {{"menu", &IntroScene::scene},
+                            {"learn", &LearnScene::scene},
+                            {"count", &CountScene::scene},
+                            {"game", &GameScene::scene}};
     registerSceneClasses();
 
     std::printf("Each scene's scene(), headless, the app's own start-up per profile.\n");

@@ -1,5 +1,6 @@
 #include "scenes/SceneClasses.h"
 
+#include "scenes/game/GameScene.h"
 #include "scenes/learning/CountScene.h"
 #include "scenes/learning/LearnScene.h"
 #include "scenes/menu/IntroScene.h"
@@ -8,4 +9,5 @@ void registerSceneClasses() {
     IntroScene::registerWithReader();
     LearnScene::registerWithReader();
     CountScene::registerWithReader();
+    GameScene::registerWithReader();
 }

@@ -94,4 +94,4 @@ TEST_P(IntroSceneFile, DamagedFilesLoadWithWarningsNotCrashes) {
 
 INSTANTIATE_TEST_SUITE_P(Devices, IntroSceneFile,
                          ::testing::Values(platform::DeviceProfile::tablet(1), platform::DeviceProfile::phone(2)),
-                         [](const auto& info) { return info.param.idiom == platform::Idiom::Pad ? "Tablet" : "Phone"; });
+                         [](const auto& device) { return device.param.idiom == platform::Idiom::Pad ? "Tablet" : "Phone"; });

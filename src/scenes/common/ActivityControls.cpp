@@ -23,6 +23,16 @@ void showMusicButton(CCSprite* button, bool on) {
 
 }  // namespace
 
+void pressButton(CCNode* scene, CCSprite* button, std::function<void()> then) {
+    scene->runAction(CCSequence::actions({CCCallBlock::actionWithBlock([button] {
+                                              KVSoundManager::sharedManager()->playButtonSound();
+                                              button->runAction(CCScaleTo::actionWithDuration(0.01f, 0.9f).get());
+                                          }).get(),
+                                          CCDelayTime::actionWithDuration(0.1f).get(),
+                                          CCCallBlock::actionWithBlock(std::move(then)).get()})
+                         .get());
+}
+
 bool nodeContains(const CCNode* node, CGPoint p) { return node && CGRectContainsPoint(node->boundingBox(), p); }
 
 void DraggableClouds::setUp(CCNode* layer) {
@@ -72,22 +82,14 @@ void ActivityButtons::setUp(CCLayer* scene, CCSprite* buttonBack, CCSprite* butt
 }
 
 bool ActivityButtons::backTapped(CGPoint p) {
-    if (!scene_ || !nodeContains(buttonBack_, p)) return false;
-    CCSprite* back = buttonBack_;
-    scene_->runAction(CCSequence::actions({CCCallBlock::actionWithBlock([back] {
-                                               KVSoundManager::sharedManager()->playButtonSound();
-                                               back->runAction(CCScaleTo::actionWithDuration(0.01f, 0.9f).get());
-                                           }).get(),
-                                           CCDelayTime::actionWithDuration(0.1f).get(),
-                                           CCCallBlock::actionWithBlock([] {
-                                               CCDirector::sharedDirector()->replaceScene(IntroScene::scene().get());
-                                           }).get()})
-                          .get());
+    if (!scene_ || !nodeContains(buttonBack_, p) || !buttonBack_->isVisible()) return false;
+    pressButton(scene_, buttonBack_,
+                [] { CCDirector::sharedDirector()->replaceScene(IntroScene::scene().get()); });
     return true;
 }
 
 bool ActivityButtons::musicTapped(CGPoint p) {
-    if (!nodeContains(buttonSound_, p)) return false;
+    if (!nodeContains(buttonSound_, p) || !buttonSound_->isVisible()) return false;
     KVSoundManager* sound = KVSoundManager::sharedManager();
     const bool wasOn = sound->musicEnabled();
     sound->setMusicEnabled(!wasOn);

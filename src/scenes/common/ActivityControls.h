@@ -6,6 +6,7 @@
 // Main thread only, called from the scenes' touch handlers.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "engine/CCLayer.h"
@@ -38,7 +39,7 @@ public:
     void setUp(CCLayer* scene, CCSprite* buttonBack, CCSprite* buttonSound);
     // A touch began at p: the back button leaves for the menu (after its
     // press is seen), the music button switches the music. True when p was
-    // on either.
+    // on the button and it is shown.
     bool backTapped(CGPoint p);
     bool musicTapped(CGPoint p);
 
@@ -47,6 +48,10 @@ private:
     CCSprite* buttonBack_ = nullptr;
     CCSprite* buttonSound_ = nullptr;
 };
+
+// A button's press: on `scene`, the button sound and the button shrinking
+// at once, then `then` a tenth of a second later, once the press is seen.
+void pressButton(CCNode* scene, CCSprite* button, std::function<void()> then);
 
 // Whether a node's bounding box holds p; false for no node.
 bool nodeContains(const CCNode* node, CGPoint p);
