@@ -1,5 +1,6 @@
 #include "scenes/SceneClasses.h"
 
+#include "scenes/draw/DrawScene.h"
 #include "scenes/game/GameScene.h"
 #include "scenes/learning/CountScene.h"
 #include "scenes/learning/LearnScene.h"
@@ -10,4 +11,5 @@ void registerSceneClasses() {
     LearnScene::registerWithReader();
     CountScene::registerWithReader();
     GameScene::registerWithReader();
+    DrawScene::registerWithReader();
 }

@@ -11,6 +11,7 @@
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
+#include "scenes/draw/DrawScene.h"
 #include "scenes/game/GameScene.h"
 #include "scenes/learning/CountScene.h"
 #include "scenes/learning/LearnScene.h"
@@ -164,10 +165,11 @@ void IntroScene::menuItemClick(CCObject* sender) {
     auto* item = dynamic_cast<CCNode*>(sender);
     if (kitLayerIsOpen() || !item) return;
     KVSoundManager::sharedManager()->playButtonSound();
-    // 2 draw and 5 (the feedback form) join as they are built.
+    // 5 (the feedback form) joins with the publisher's kit.
     CCDirector* director = CCDirector::sharedDirector();
     switch (item->tag()) {
         case 1: director->replaceScene(LearnScene::scene().get()); break;
+        case 2: director->replaceScene(DrawScene::scene().get()); break;
         case 3: director->replaceScene(CountScene::scene().get()); break;
         case 4: director->replaceScene(GameScene::scene().get()); break;
         default: break;
