@@ -3,6 +3,9 @@
 how it decides what to rebuild).
 
     build_content.py --out build/Resources --cache build/content-cache --version 0.1.0 [-j N] [-v]
+                     [--publisher-out build/publisher]
+
+--publisher-out also makes what the publisher's service serves (tools/nm/kit.py).
 """
 from __future__ import annotations
 
@@ -13,7 +16,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from nm import art, audio, bmfont, bundle, scenes, video, voices  # noqa: E402
+from nm import art, audio, bmfont, bundle, kit, scenes, video, voices  # noqa: E402
 from nm.jobs import Runner  # noqa: E402
 
 
@@ -26,6 +29,7 @@ def all_jobs(version: str):
         *audio.jobs(),
         *voices.jobs(),
         *video.jobs(),
+        *kit.jobs(),
     ]
 
 
@@ -36,9 +40,15 @@ def main() -> int:
     ap.add_argument("--version", default="0.0.0")
     ap.add_argument("-j", "--jobs", type=int, default=os.cpu_count() or 1)
     ap.add_argument("-v", "--verbose", action="store_true")
+    ap.add_argument("--publisher-out", type=Path)
     args = ap.parse_args()
     args.out.mkdir(parents=True, exist_ok=True)
-    return Runner(args.out.resolve(), args.cache.resolve(), args.jobs, args.verbose).run(all_jobs(args.version))
+    failed = Runner(args.out.resolve(), args.cache.resolve(), args.jobs, args.verbose).run(all_jobs(args.version))
+    if args.publisher_out:
+        args.publisher_out.mkdir(parents=True, exist_ok=True)
+        failed |= Runner(args.publisher_out.resolve(), (args.cache / "publisher").resolve(), args.jobs,
+                         args.verbose).run(kit.publisher_jobs())
+    return failed
 
 
 if __name__ == "__main__":

@@ -75,6 +75,12 @@ def with_device(name: str, device: str) -> str:
     return f"{stem}~{device}.{ext}" if dot else f"{name}~{device}"
 
 
+def with_orientation(name: str, device: str) -> str:
+    """As deviceDependentFileSuffix forms it: "x.ccb" -> "x-landscape-ipad.ccb"."""
+    stem, dot, ext = name.rpartition(".")
+    return f"{stem}-landscape-{device}.{ext}"
+
+
 def png_size(path: Path) -> tuple[int, int] | None:
     head = path.read_bytes()[:24]
     if head[:8] != b"\x89PNG\r\n\x1a\n" or head[12:16] != b"IHDR":
@@ -353,7 +359,7 @@ class Checker:
     def check_scenes(self) -> None:
         for base, req in self.m.get("scenes", {}).items():
             for dev in DEVICES:
-                rel = with_device(base, dev)
+                rel = with_orientation(base, dev) if req.get("orientation_suffix") else with_device(base, dev)
                 doc = self.plist(rel)
                 if doc is not None:
                     self.scene(rel, doc, req, dev)

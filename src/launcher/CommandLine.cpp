@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "kit/KVTWebService.h"
+
 namespace launcher {
 
 bool parseNumber(const std::string& text, double& out) {
@@ -15,7 +17,8 @@ bool parseNumber(const std::string& text, double& out) {
 std::string usage() {
     return "usage: number-meadow [--device tablet|phone] [--scale 1|2] [--lang CODE] [--data-dir DIR]\n"
            "                     [--fullscreen] [--window WxH] [--headless] [--seconds S] [--seed N]\n"
-           "                     [--script FILE] [--screenshot FILE.png]\n";
+           "                     [--script FILE] [--screenshot FILE.png]\n"
+           "                     [--api-host HOST[:PORT]] [--analytics-host HOST[:PORT]]\n";
 }
 
 std::optional<Options> parseCommandLine(const std::vector<std::string>& args, std::string& error) {
@@ -85,6 +88,13 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& args, st
             if (!value(o.scriptFile)) return std::nullopt;
         } else if (a == "--screenshot") {
             if (!value(o.screenshotFile)) return std::nullopt;
+        } else if (a == "--api-host" || a == "--analytics-host") {
+            if (!value(v)) return std::nullopt;
+            if (!KVTWebService::isValidHost(v)) {
+                error = a + " needs HOST or HOST:PORT, not " + v;
+                return std::nullopt;
+            }
+            (a == "--api-host" ? o.apiHost : o.analyticsHost) = v;
         } else {
             error = "unknown option " + a;
             return std::nullopt;

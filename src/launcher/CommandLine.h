@@ -23,6 +23,9 @@ struct Options {
     std::optional<std::uint64_t> seed;
     std::string scriptFile;
     std::string screenshotFile;
+    // The publisher's services, "host" or "host:port"; empty: the build's.
+    std::string apiHost;
+    std::string analyticsHost;
 };
 
 // Parses argv; on a bad option returns nullopt with a message in error.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "kit/KVTWebService.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Script.h"
 #include "platform/Bundle.h"
@@ -74,6 +75,8 @@ int run(int argc, char** argv, platform::ApplicationDelegate& delegate, const Ho
     }
 
     if (!options->dataDir.empty()) platform::setDataDirectory(options->dataDir);
+    if (!options->apiHost.empty()) KVTWebService::setApiHost(options->apiHost);
+    if (!options->analyticsHost.empty()) KVTWebService::setAnalyticsHost(options->analyticsHost);
     if (options->seed) platform::seedRandom(*options->seed);
     std::string language = options->language.empty() ? localeLanguage() : options->language;
     platform::UserDefaults::standard().setLanguages({language});

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "platform/BackgroundWork.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 
@@ -45,6 +46,7 @@ bool Application::start(const LaunchOptions& options, ApplicationDelegate& deleg
     options_ = options;
     delegate_ = &delegate;
     markMainThread();
+    beginBackgroundWork();
     if (options_.headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     // Touches arrive as finger events; the mouse as mouse events. No doubles.
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
@@ -318,6 +320,9 @@ void Application::runFrame() {
 
 void Application::stop() {
     if (!native_) return;
+    // Before the delegate tears down audio and GL: requests in flight are
+    // aborted, not waited out, and no worker outlives the teardown.
+    endBackgroundWork();
     if (delegate_) delegate_->willTerminate();
     shutdownMainQueue();
     touches_.clear();

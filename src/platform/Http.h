@@ -24,11 +24,20 @@ struct HttpRequest {
 
 HttpResponse httpRequest(const HttpRequest& request);
 
+// At termination: every request in flight ends at once as failed, and every
+// later one fails at once, until allowHttpRequests(). Safe from any thread.
+void abortHttpRequests();
+void allowHttpRequests();
+
+// A value for a URL's query, every byte but the unreserved ones (letters,
+// digits, "-", ".", "_", "~") as %XX: "A b&c" is "A%20b%26c".
+std::string percentEncode(const std::string& value);
+
 // Only http and https addresses are ever fetched or opened.
 bool isWebAddress(const std::string& url);
 
 // Opens an http(s) address in the system's browser; anything else is logged
-// and refused.
+// and refused. Headless runs log the address and launch nothing.
 bool openURL(const std::string& url);
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "scenes/SceneClasses.h"
 
+#include "kit/KVTAdvertBannerLayer.h"
 #include "scenes/draw/DrawScene.h"
 #include "scenes/game/GameScene.h"
 #include "scenes/learning/CountScene.h"
@@ -12,4 +13,5 @@ void registerSceneClasses() {
     CountScene::registerWithReader();
     GameScene::registerWithReader();
     DrawScene::registerWithReader();
+    KVTAdvertBannerLayer::registerWithReader();
 }

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "support/HttpStandIn.h"
+
 namespace testsupport {
 
 ProcessResult runProcess(const std::vector<std::string>& argv) {
@@ -35,7 +37,9 @@ ProcessResult runProcess(const std::vector<std::string>& argv) {
 }
 
 ProcessResult runGame(const std::vector<std::string>& options) {
-    std::vector<std::string> argv{NM_TEST_EXECUTABLE, "--headless"};
+    // No run reaches a publisher's service unless its options name one.
+    std::vector<std::string> argv{NM_TEST_EXECUTABLE, "--headless", "--api-host", closedHost(), "--analytics-host",
+                                  closedHost()};
     argv.insert(argv.end(), options.begin(), options.end());
     return runProcess(argv);
 }

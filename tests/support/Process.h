@@ -14,7 +14,8 @@ struct ProcessResult {
 
 ProcessResult runProcess(const std::vector<std::string>& argv);
 
-// The game headless with these extra options.
+// The game headless with these extra options; its publisher's services are
+// at a closed port unless the options say otherwise (--api-host, --analytics-host).
 ProcessResult runGame(const std::vector<std::string>& options);
 
 }  // namespace testsupport

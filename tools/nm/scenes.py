@@ -1,6 +1,7 @@
 """Scene files: every content/*/*_scene.py describes one scene file, NAME
 ("main-menu.ccb"), and build(device) returns its document for a device; the
-file is written once per device with the device suffix."""
+file is written once per device with the device suffix, or under the name its
+file_name(device) gives where the game forms the name otherwise."""
 from __future__ import annotations
 
 import importlib
@@ -31,7 +32,7 @@ def jobs() -> list[Job]:
         mod = load(path)
         inputs = [HERE, CCB, *sorted(path.parent.glob("*.py")), CONTENT / "manifest.toml", CONTENT / "art" / "art.toml"]
         for dev in DEVICES:
-            name = device_name(mod.NAME, dev)
+            name = mod.file_name(dev) if hasattr(mod, "file_name") else device_name(mod.NAME, dev)
 
             def go(w: Work, mod=mod, dev=dev, name=name) -> None:
                 write_plist(mod.build(dev), w.out(name))

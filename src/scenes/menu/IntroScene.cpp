@@ -8,6 +8,7 @@
 #include "app/SettingsManager.h"
 #include "engine/CCDirector.h"
 #include "engine/CCLabelTTF.h"
+#include "kit/KVTAdvertBannerLayer.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
@@ -59,10 +60,10 @@ Ref<CCScene> IntroScene::sceneWithFirstStart(bool firstStart) {
     Ref<CCScene> scene = CCScene::node();
     Ref<CCNode> root = CCBReader::nodeGraphFromFile(KVTAppUtils::realFileName("main-menu.ccb"));
     if (!root) return scene;  // the reader has logged why; an empty scene beats a crash
-    // The catalogue (z 80, tag 1000), the banner (z 90, above the top edge,
-    // loading in the background) and the feedback form (z 10000) are created
-    // here once the publisher's kit exists.
+    // The catalogue (z 80, tag 1000) and the feedback form (z 10000) join the
+    // banner here once they are built.
     if (auto* menu = dynamic_cast<IntroScene*>(root.get())) {
+        menu->addAdvertBanner();
         menu->setFirstStart(firstStart);
     } else {
         platform::log("main menu: the scene file's root is not the menu");
@@ -135,7 +136,7 @@ void IntroScene::onEnter() {
         KVSoundManager* sound = KVSoundManager::sharedManager();
         sound->setBackgroundMusic("bg-music.mp3");
         sound->setMusicEnabled(SettingsManager::sharedManager()->musicEnabled());
-        // The banner may show itself from now on, once the kit is here.
+        if (advertBannerLayer) advertBannerLayer->setCanShowAnimation(true);
         setVisible(true);
     }
     CCLayer::onEnter();
@@ -179,7 +180,7 @@ void IntroScene::menuItemClick(CCObject* sender) {
 
 void IntroScene::bannerClick() {
     CGSize win = CCDirector::sharedDirector()->winSize();
-    bannerTapAt({win.width / 2, win.height / 2});
+    if (KVTAdvertBannerLayer* banner = loadedBanner()) banner->clickBannerAtLocation({win.width / 2, win.height / 2});
 }
 
 void IntroScene::registerWithTouchDispatcher() {
@@ -259,17 +260,63 @@ CGPoint IntroScene::frogTarget(int tag) {
     return {static_cast<float>(static_cast<int>(t.x) * 480 / 1024), static_cast<float>(static_cast<int>(t.y) * 320 / 768)};
 }
 
+// The hanging banner: just above the top edge, hidden, loading in the
+// background; it drops its tab when the menu allows it.
+void IntroScene::addAdvertBanner() {
+    Ref<KVTAdvertBannerLayer> banner = KVTAdvertBannerLayer::layer();
+    if (!banner) return;
+    banner->setAnchorPoint({0, 0});
+    banner->setPosition({0, CCDirector::sharedDirector()->winSize().height});
+    banner->setVisible(false);
+    banner->setCanShowAnimation(false);
+    addChild(banner.get(), 90);
+    advertBannerLayer = banner.get();
+    banner->load();
+}
+
 // The only places the menu asks the publisher's kit layers: whether the
 // catalogue (isOpen) or the feedback form (isFormOpen) is open, and what the
 // banner's tab, picture and open state make of a touch at p (in the banner's
-// coordinates: p.y less the banner's y). The kit is not built yet, so its
-// layers are absent and every answer is no.
+// coordinates: p.y less the banner's y). The catalogue and the form are not
+// built yet. A banner that has not loaded is hidden, and its placeholders
+// take no touch.
 bool IntroScene::kitLayerIsOpen() const { return false; }
 
-bool IntroScene::bannerTakesTouchAt(CGPoint) const { return false; }
+KVTAdvertBannerLayer* IntroScene::loadedBanner() const {
+    return advertBannerLayer && advertBannerLayer->isLoaded() ? advertBannerLayer : nullptr;
+}
 
-bool IntroScene::bannerTapAt(CGPoint) { return false; }
+CGPoint IntroScene::inBanner(CGPoint p) const { return {p.x, p.y - advertBannerLayer->position().y}; }
 
-void IntroScene::bannerPictureTapAt(CGPoint) {}
+bool IntroScene::bannerTakesTouchAt(CGPoint p) const {
+    KVTAdvertBannerLayer* banner = loadedBanner();
+    return banner && (contains(banner->shortcut, inBanner(p)) || banner->isOpen());
+}
 
-void IntroScene::showBannerOnceLoaded() {}
+bool IntroScene::bannerTapAt(CGPoint p) {
+    KVTAdvertBannerLayer* banner = loadedBanner();
+    if (!banner) return false;
+    CGPoint q = inBanner(p);
+    if (contains(banner->shortcut, q)) {
+        banner->open();
+        return true;
+    }
+    if (!banner->isOpen()) return false;
+    banner->clickBannerAtLocation(q);
+    return true;
+}
+
+void IntroScene::bannerPictureTapAt(CGPoint p) {
+    KVTAdvertBannerLayer* banner = loadedBanner();
+    if (banner && contains(banner->banner, inBanner(p))) banner->clickBannerAtLocation(inBanner(p));
+}
+
+void IntroScene::showBannerOnceLoaded() {
+    if (!advertBannerLayer) return;
+    if (advertBannerLayer->isLoaded()) {
+        advertBannerLayer->setVisible(true);
+        advertBannerLayer->showAnimation();
+    } else {
+        advertBannerLayer->setCanShowAnimation(true);
+    }
+}

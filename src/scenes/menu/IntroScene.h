@@ -60,8 +60,8 @@ public:
     CCSprite* frog = nullptr;       // tag: current place 0..9
     CCMenu* mainMenu = nullptr;
 
-    // The publisher's kit layers; created in sceneWithFirstStart once the kit
-    // exists, null until then.
+    // The publisher's kit layers, made in sceneWithFirstStart; null while
+    // absent (the catalogue and the feedback form are not built yet).
     KVTAppCatalog* appCatalog = nullptr;
     KVTAdvertBannerLayer* advertBannerLayer = nullptr;
     KVTFeedbackLayer* feedbackLayer = nullptr;
@@ -69,8 +69,11 @@ public:
 private:
     // Where the frog hops for each tag, fitted to this device's screen.
     static CGPoint frogTarget(int tag);
+    void addAdvertBanner();
     // The kit's say in a touch; each answers "no" while its layer is absent.
     bool kitLayerIsOpen() const;
+    KVTAdvertBannerLayer* loadedBanner() const;
+    CGPoint inBanner(CGPoint p) const;
     bool bannerTakesTouchAt(CGPoint p) const;
     bool bannerTapAt(CGPoint p);
     void bannerPictureTapAt(CGPoint p);
