@@ -68,3 +68,10 @@ TEST(Http, BodyOverTheCapIsRefusedWhole) {
     r.maxBodyBytes = 10000;
     EXPECT_EQ(platform::httpRequest(r).body.size(), 10000u);
 }
+
+TEST(Http, PercentEncodingLeavesOnlyUnreservedBytes) {
+    EXPECT_EQ(platform::percentEncode("A b&c=d/e+f?"), "A%20b%26c%3Dd%2Fe%2Bf%3F");
+    EXPECT_EQ(platform::percentEncode("Az09-._~"), "Az09-._~");
+    EXPECT_EQ(platform::percentEncode("caff\xc3\xa8"), "caff%C3%A8");
+    EXPECT_EQ(platform::percentEncode(std::string("a\0b", 3)), "a%00b");
+}

@@ -1,0 +1,59 @@
+// The real publisher service (server/) on a free local port, with its store
+// in a fresh folder, keeping the request lines it logs. Header-only: only the
+// tests that link the service include it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "server/PublisherService.h"
+#include "support/TempDir.h"
+
+namespace testsupport {
+
+class RealPublisher {
+public:
+    RealPublisher() : service_(options(dir_, this)) {
+        if (!service_.start()) ADD_FAILURE() << "the publisher service does not start: " << service_.error();
+    }
+
+    std::string host() const { return "127.0.0.1:" + std::to_string(service_.port()); }
+    std::string url(const std::string& path) const { return "http://" + host() + path; }
+    const publisher::PublisherStore& store() const { return service_.store(); }
+    publisher::PublisherService& service() { return service_; }
+    std::string dataDir() const { return dir_ / "publisher"; }
+
+    // The request lines logged so far: "publisher: GET /target -> 200".
+    std::vector<std::string> log() const {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+    // How many of them hold `text`.
+    long count(const std::string& text) const {
+        auto all = log();
+        return std::count_if(all.begin(), all.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    }
+
+private:
+    static publisher::Options options(const TempDir& dir, RealPublisher* self) {
+        publisher::Options o;
+        o.port = 0;
+        o.dataDir = dir / "publisher";  // as dataDir()
+        o.log = [self](const std::string& line) {
+            std::lock_guard lock(self->mutex_);
+            self->lines_.push_back(line);
+        };
+        return o;
+    }
+
+    TempDir dir_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+    publisher::PublisherService service_;
+};
+
+}  // namespace testsupport
