@@ -10,6 +10,7 @@
 
 #include "json/SBJsonParser.h"
 #include "platform/Files.h"
+#include "platform/JsonText.h"
 #include "platform/Md5.h"
 
 #ifndef NM_PUBLISHER_CONTENT_DIR
@@ -28,23 +29,6 @@ constexpr int kFeedbackShown = 200;
 
 const char* const kPageSecurity =
     "default-src 'none'; style-src 'self'; img-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
-
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 std::string html(const std::string& text) {
     std::string out;
@@ -190,11 +174,11 @@ void PublisherService::route() {
             const std::string& name = app["appName"].asString();
             if (name == appName) continue;  // no shelf place for the asker itself
             if (!apps.empty()) apps += ",";
-            apps += "{\"image\":" + jsonString(base(req) + "/files/" + app["icon"].asString() + suffix + ".png") +
-                    ",\"displayName\":" + jsonString(localized(app["displayName"], lang)) +
-                    ",\"link\":" + jsonString(base(req) + "/apps/" + name) + ",\"appName\":" + jsonString(name) + "}";
+            apps += "{\"image\":" + platform::jsonString(base(req) + "/files/" + app["icon"].asString() + suffix + ".png") +
+                    ",\"displayName\":" + platform::jsonString(localized(app["displayName"], lang)) +
+                    ",\"link\":" + platform::jsonString(base(req) + "/apps/" + name) + ",\"appName\":" + platform::jsonString(name) + "}";
         }
-        res.set_content("{\"campaignName\":" + jsonString(localized(doc["campaignName"], lang)) + ",\"apps\":[" + apps + "]}",
+        res.set_content("{\"campaignName\":" + platform::jsonString(localized(doc["campaignName"], lang)) + ",\"apps\":[" + apps + "]}",
                         "application/json");
     });
 
@@ -208,11 +192,11 @@ void PublisherService::route() {
         auto bytes = platform::readFile(content_->filesDir + "/" + picture);
         if (!bytes) return refuse(res, 404, "no banner");
         auto address = [&](const char* key) { return base(req) + "/files/" + banner[key].asString() + suffix + ".png"; };
-        res.set_content("{\"URL\":" + jsonString(base(req) + "/apps/" + banner["app"].asString()) +
-                            ",\"bannerURL\":" + jsonString(address("banner")) +
-                            ",\"shortcutURL\":" + jsonString(address("shortcut")) +
-                            ",\"iconURL\":" + jsonString(address("icon")) +
-                            ",\"md5\":" + jsonString(platform::md5Hex(bytes->data(), bytes->size())) + "}",
+        res.set_content("{\"URL\":" + platform::jsonString(base(req) + "/apps/" + banner["app"].asString()) +
+                            ",\"bannerURL\":" + platform::jsonString(address("banner")) +
+                            ",\"shortcutURL\":" + platform::jsonString(address("shortcut")) +
+                            ",\"iconURL\":" + platform::jsonString(address("icon")) +
+                            ",\"md5\":" + platform::jsonString(platform::md5Hex(bytes->data(), bytes->size())) + "}",
                         "application/json");
     });
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <typeinfo>
 
@@ -13,6 +12,7 @@
 #include "engine/CCLabelBMFont.h"
 #include "engine/CCLabelTTF.h"
 #include "engine/CCSprite.h"
+#include "platform/JsonText.h"
 
 namespace {
 
@@ -23,28 +23,6 @@ std::string className(const CCNode& node) {
     std::string name = status == 0 && demangled ? demangled : mangled;
     std::free(demangled);
     return name;
-}
-
-void appendString(std::string& out, const std::string& s) {
-    out += '"';
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
 }
 
 void appendNumber(std::string& out, float v) {
@@ -69,7 +47,7 @@ void appendPair(std::string& out, float a, float b) {
 void appendNode(std::string& out, const CCNode& node, int depth) {
     const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
     out += indent + "{\"class\":";
-    appendString(out, className(node));
+    platform::appendJsonString(out, className(node));
     out += ",\"tag\":" + std::to_string(node.tag());
     out += ",\"position\":";
     appendPair(out, node.position().x, node.position().y);
@@ -90,23 +68,23 @@ void appendNode(std::string& out, const CCNode& node, int depth) {
     const auto* bmfont = dynamic_cast<const CCLabelBMFont*>(&node);
     out += ",\"texture\":";
     if (sprite && !ttf && sprite->texture() && !sprite->texture()->fileName().empty())
-        appendString(out, sprite->texture()->fileName());
+        platform::appendJsonString(out, sprite->texture()->fileName());
     else if (bmfont)
-        appendString(out, bmfont->fntFile());
+        platform::appendJsonString(out, bmfont->fntFile());
     else
         out += "null";
     out += ",\"flipX\":";
     out += sprite && sprite->flipX() ? "true" : "false";
     out += ",\"frame\":";
     if (sprite && !sprite->displayFrameName().empty())
-        appendString(out, sprite->displayFrameName());
+        platform::appendJsonString(out, sprite->displayFrameName());
     else
         out += "null";
     out += ",\"text\":";
     if (ttf)
-        appendString(out, ttf->string());
+        platform::appendJsonString(out, ttf->string());
     else if (bmfont)
-        appendString(out, bmfont->string());
+        platform::appendJsonString(out, bmfont->string());
     else
         out += "null";
     out += ",\"actions\":" + std::to_string(node.numberOfRunningActions());
