@@ -14,7 +14,7 @@ from .jobs import Job, Work
 
 HERE = Path(__file__)
 ART = CONTENT / "art"
-MAKER_DIRS = [CONTENT / "art", CONTENT / "menu", CONTENT / "learning"]
+MAKER_DIRS = [CONTENT / "art", CONTENT / "menu", CONTENT / "learning", CONTENT / "game"]
 FONT_DIRS = ["/usr/share/fonts/truetype/andika"]
 
 

@@ -16,6 +16,7 @@ HERE = Path(__file__)
 AUDIO = CONTENT / "audio"
 SOUND_FONT = Path("/usr/share/sounds/sf2/TimGM6mb.sf2")
 TAIL_SECONDS = 4.0
+JINGLE_TAIL = 1.2     # seconds of a played-once piece's reverb kept after its last note
 
 
 def _content(name: str):
@@ -74,5 +75,28 @@ def _music_jobs() -> list[Job]:
     return jobs
 
 
+def _jingle_jobs() -> list[Job]:
+    """Pieces played once: rendered with their reverb's tail, then cut
+    after a short fade so that no silence is shipped."""
+    mod = _content("music")
+    inputs = [HERE, HERE.parent / "synth.py", HERE.parent / "midi.py", AUDIO / "music.py", SOUND_FONT]
+    jobs = []
+    for name, fn in getattr(mod, "JINGLES", {}).items():
+        def go(w: Work, name=name, fn=fn) -> None:
+            x, frames = render_song(fn(), w.scratch, "jingle")
+            keep = min(len(x) // 2, frames + int(JINGLE_TAIL * synth.RATE))
+            fade = int(0.4 * synth.RATE)
+            x = x[:keep * 2]
+            for i in range(fade):
+                g = i / fade
+                x[(keep - 1 - i) * 2] *= g
+                x[(keep - 1 - i) * 2 + 1] *= g
+            wav = w.scratch / "jingle.wav"
+            synth.write_wav(wav, synth.normalise(x, -2.0), channels=2)
+            encode_mp3(wav, w.out(name), "128k")
+        jobs.append(Job("jingle", [name], go, inputs, {"name": name}, cost=10))
+    return jobs
+
+
 def jobs() -> list[Job]:
-    return _effect_jobs() + _music_jobs()
+    return _effect_jobs() + _music_jobs() + _jingle_jobs()

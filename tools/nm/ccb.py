@@ -16,6 +16,7 @@ GL_SRC_ALPHA = 770
 GL_ONE_MINUS_SRC_ALPHA = 771
 # Pictures are loaded with premultiplied alpha.
 BLEND_NORMAL = [GL_ONE, GL_ONE_MINUS_SRC_ALPHA]
+BLEND_ADD = [GL_ONE, GL_ONE]             # glowing particles: light adds up
 
 NO_MEMBER, ROOT_MEMBER, OWNER_MEMBER = 0, 1, 2
 TARGET_NONE, TARGET_ROOT, TARGET_OWNER = 0, 1, 2
@@ -52,10 +53,10 @@ def _node(cls: str, props: dict, children=()) -> dict:
     return {"class": cls, "properties": props, "children": list(children)}
 
 
-def layer(*, size, children=(), custom_class="", touch=False, tag=-1, z=0, member=None) -> dict:
+def layer(*, size, children=(), custom_class="", touch=False, tag=-1, z=0, member=None, visible=True) -> dict:
     """A layer placed by its bottom-left corner at (0, 0), the window's size."""
     props = _common((0, 0), size=size, anchor=(0.5, 0.5), relative_anchor=False, tag=tag, z=z,
-                    member=member, custom_class=custom_class)
+                    member=member, custom_class=custom_class, visible=visible)
     props.update({"touchEnabled": bool(touch), "accelerometerEnabled": False})
     return _node("CCLayer", props, children)
 
@@ -106,7 +107,7 @@ def particles(file: str, position, *, tag=-1, z=0, member=None, mode=0, rate, du
               start_color, start_color_var=(0, 0, 0, 0), end_color, end_color_var=(0, 0, 0, 0),
               gravity=(0, 0), angle=90, angle_var=0, speed=0, speed_var=0, tangential=0,
               tangential_var=0, radial=0, radial_var=0, start_radius=0, start_radius_var=0,
-              end_radius=0, end_radius_var=0, rotate=0, rotate_var=0) -> dict:
+              end_radius=0, end_radius_var=0, rotate=0, rotate_var=0, blend=BLEND_NORMAL) -> dict:
     """A quad particle system. Sizes, spins and motion values are read as
     whole numbers, so they are written as integers. Both modes' motion keys
     are written; the reader applies those of the emitter's mode."""
@@ -128,7 +129,7 @@ def particles(file: str, position, *, tag=-1, z=0, member=None, mode=0, rate, du
         "startColorVar": [float(c) for c in start_color_var],
         "endColor": [float(c) for c in end_color],
         "endColorVar": [float(c) for c in end_color_var],
-        "blendFunc": list(BLEND_NORMAL),
+        "blendFunc": list(blend),
         "gravity": _pt(gravity),
         "angle": int(angle), "angleVar": int(angle_var),
         "speed": int(speed), "speedVar": int(speed_var),

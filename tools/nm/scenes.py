@@ -1,7 +1,9 @@
 """Scene files: every content/*/*_scene.py describes one scene file, NAME
 ("main-menu.ccb"), and build(device) returns its document for a device; the
 file is written once per device with the device suffix, or under the name its
-file_name(device) gives where the game forms the name otherwise."""
+file_name(device) gives where the game forms the name otherwise. A module
+whose DEVICES is (None,) makes one file, NAME as it is, for a scene the game
+reads by that name on every device."""
 from __future__ import annotations
 
 import importlib
@@ -30,8 +32,9 @@ def jobs() -> list[Job]:
     out = []
     for path in modules():
         mod = load(path)
-        inputs = [HERE, CCB, *sorted(path.parent.glob("*.py")), CONTENT / "manifest.toml", CONTENT / "art" / "art.toml"]
-        for dev in DEVICES:
+        # Every layout module: a scene may build on another's places.
+        inputs = [HERE, CCB, *sorted(CONTENT.glob("*/*.py")), CONTENT / "manifest.toml", CONTENT / "art" / "art.toml"]
+        for dev in getattr(mod, "DEVICES", DEVICES):
             name = mod.file_name(dev) if hasattr(mod, "file_name") else device_name(mod.NAME, dev)
 
             def go(w: Work, mod=mod, dev=dev, name=name) -> None:

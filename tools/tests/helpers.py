@@ -6,6 +6,6 @@ from pathlib import Path
 
 TOOLS = Path(__file__).resolve().parent.parent
 CONTENT = TOOLS.parent / "content"
-for p in (TOOLS, TOOLS / "nm", CONTENT / "menu", CONTENT / "learning", CONTENT / "art", CONTENT / "audio"):
+for p in (TOOLS, TOOLS / "nm", CONTENT / "menu", CONTENT / "learning", CONTENT / "game", CONTENT / "art", CONTENT / "audio"):
     if str(p) not in sys.path:
         sys.path.insert(0, str(p))
