@@ -133,6 +133,49 @@ def jingle() -> dict:
     }
 
 
+# --- the arithmetic game's ending: played once, as effects -----------------
+TRUMPET, TROMBONE, TUBA = 56, 57, 58
+
+
+def fanfare() -> dict:
+    """A game won: trumpets' "ta-ta-ta-taaa" up to a bright chord, with a
+    timpani roll under it; about 3 seconds."""
+    call = melody("G4:0.33 G4:0.33 G4:0.34 C5:1 E5:0.5 G5:0.5 C6:2", velocity=100)
+    harmony = melody("E4:0.33 E4:0.33 E4:0.34 G4:1 C5:0.5 E5:0.5 E5:2", velocity=86)
+    low = [Note(1, 1, pitch("C3"), 96), Note(2, 0.5, pitch("G2"), 90), Note(3, 2, pitch("C2"), 100)]
+    roll = [Note(3 + i * 0.125, 0.1, 41, 60 + i * 3) for i in range(8)] + [Note(4, 0.5, 49, 90)]
+    return {
+        "bpm": 132, "bars": 2, "length_beats": 5.2,
+        "parts": [
+            Part(0, TRUMPET, call, volume=112, pan=56, reverb=50),
+            Part(1, TRUMPET, harmony, volume=92, pan=74, reverb=50),
+            Part(2, TUBA, low, volume=100, pan=64, reverb=30),
+            Part(9, 0, roll, volume=90, pan=64, reverb=40),
+        ],
+    }
+
+
+def sad_trombone() -> dict:
+    """A game lost: the trombone's gentle "wah, wah, wah, waaah", falling a
+    half step each time; funny rather than sad, about 3 seconds."""
+    fall = melody("D#4:0.9 D4:0.9 C#4:0.9 C4:2.4", velocity=88)
+    under = melody("D#3:0.9 D3:0.9 C#3:0.9 C3:2.4", velocity=62)
+    return {
+        "bpm": 100, "bars": 2, "length_beats": 5.1,
+        "parts": [
+            Part(0, TROMBONE, fall, volume=112, pan=64, reverb=45),
+            Part(1, TUBA, under, volume=80, pan=64, reverb=30),
+        ],
+    }
+
+
+# Short pieces played once (not looped), by file name.
+JINGLES = {
+    "fonfar-end.mp3": fanfare,
+    "youlose.mp3": sad_trombone,
+}
+
+
 # Loops the game plays as background music.
 SONGS = {
     "bg-music.mp3": menu_song,

@@ -1,6 +1,8 @@
-"""The game's short sounds, made by synthesis: effects and the animals'
-calls (the main menu's, and those of the learn pages' animals). Each entry of SOUNDS names a file, a function returning mono
-samples at 44.1 kHz and the peak level; the build encodes them to MP3.
+"""The game's short sounds, made by synthesis: effects (buttons, pages,
+answers, the arithmetic game's menu clicks and shots) and the animals'
+calls (the main menu's, and those of the learn pages' animals). Each entry
+of SOUNDS names a file, a function returning mono samples at 44.1 kHz and
+the peak level; the build encodes them to MP3.
 
 Effects are short and soft (a child presses buttons a lot); animal calls are
 drawn from the shape of the real call (a frog's rolling double croak, a
@@ -201,6 +203,45 @@ def wrong_answer() -> list[float]:
     return mix(boop(0.16, 392.0), boop(0.26, 311.13), at=[0.0, 0.18])
 
 
+def _tock(f0: float, bright: float) -> list[float]:
+    # A wooden "tock": a short sine with a quick downward blip and a knock of
+    # filtered noise, like a toy xylophone's bar.
+    tone = decay(envelope(osc(0.12, lambda t: f0 * (1 + 0.25 * math.exp(-t * 90)), "sine"), 0.002, 0.05), 32)
+    over = decay(envelope(osc(0.05, f0 * 2.76, "sine"), 0.001, 0.03), 70)
+    knock = decay(envelope(bandpass(noise(0.03, seed=int(f0), amp=0.6), f0 * 3, 2.0), 0.001, 0.02), 120)
+    return mix(tone, scale(over, bright), scale(knock, 0.5))
+
+
+def click1() -> list[float]:
+    # The game menu's three rows click in three pitches: operations high...
+    return _tock(1320, 0.35)
+
+
+def click2() -> list[float]:
+    # ...levels in the middle...
+    return _tock(990, 0.3)
+
+
+def click3() -> list[float]:
+    # ...teams low.
+    return _tock(740, 0.25)
+
+
+def boom() -> list[float]:
+    # A fruit thrown and bursting: a short rising whoosh, then a soft,
+    # squelchy "pop" (a thump falling in pitch and a wet splash), nothing
+    # loud or sharp.
+    whoosh = envelope(bandpass(noise(0.34, seed=21, amp=0.5), 1400, 1.2), 0.2, 0.08)
+    whoosh = [v * (0.3 + 0.7 * i / len(whoosh)) for i, v in enumerate(whoosh)]
+    thump = decay(envelope(osc(0.35, lambda t: 55 + 120 * math.exp(-t * 22), "sine"), 0.003, 0.2), 9)
+    splash = decay(envelope(lowpass(noise(0.4, seed=22, amp=0.8), 2600), 0.004, 0.25), 11)
+    drops = mix(*[decay(envelope(osc(0.05, fr, "sine"), 0.002, 0.03), 60) for fr in (880, 1240, 700)],
+                at=[0.0, 0.07, 0.13])
+    return mix(scale(whoosh, 0.5), thump, scale(splash, 0.45), scale(drops, 0.25), at=[0.0, 0.32, 0.32, 0.42])
+
+
+# --- the drawing pages ---------------------------------------------------------
+
 # File name: (recipe, peak level in dB below full scale). The button is kept
 # quieter than the calls: it sounds on every press.
 SOUNDS = {
@@ -218,4 +259,8 @@ SOUNDS = {
     "soundpageturn.mp3": (page_turn, -8.0),
     "soundrightansweraaa.mp3": (right_answer, -3.0),
     "soundwronganswer.mp3": (wrong_answer, -6.0),
+    "click1.mp3": (click1, -10.0),
+    "click2.mp3": (click2, -10.0),
+    "click3.mp3": (click3, -10.0),
+    "boom.mp3": (boom, -4.0),
 }
