@@ -11,6 +11,7 @@ Prints one line per problem and exits 1 if there is any.
 from __future__ import annotations
 
 import argparse
+import math
 import plistlib
 import re
 import struct
@@ -121,6 +122,7 @@ class Checker:
         self.voice_lines = voice_lines
         self.problems: list[str] = []
         self.docs: dict[str, dict] = {}     # each language's content document, once read
+        self.fonts = Fonts(res)
 
     def fail(self, msg: str) -> None:
         self.problems.append(msg)
@@ -358,6 +360,12 @@ class Checker:
     # --- scene files --------------------------------------------------------
     def check_scenes(self) -> None:
         for base, req in self.m.get("scenes", {}).items():
+            if req.get("devices", True) is False:
+                # Read by its name as it is, on every device.
+                doc = self.plist(base)
+                if doc is not None:
+                    self.scene(base, doc, req, None)
+                continue
             for dev in DEVICES:
                 rel = with_orientation(base, dev) if req.get("orientation_suffix") else with_device(base, dev)
                 doc = self.plist(rel)
@@ -378,7 +386,13 @@ class Checker:
             self.node(rel, node, path, members)
         if req.get("root_class") and root.get("properties", {}).get("customClass") != req["root_class"]:
             self.fail(f"{rel}: the root's customClass is not {req['root_class']}")
-        if root.get("class") not in CONTAINERS:
+        if req.get("root_kind"):
+            if root.get("class") != req["root_kind"]:
+                self.fail(f"{rel}: the root must be a {req['root_kind']}, not {root.get('class')}")
+            elif req.get("finite") and not self.finite_burst(root):
+                self.fail(f"{rel}: the root's particle system never stops emitting (duration "
+                          f"{root.get('properties', {}).get('duration')}), so it never removes itself")
+        elif root.get("class") not in CONTAINERS:
             self.fail(f"{rel}: the root must be a container node, not {root.get('class')}")
         for name in req.get("members", []):
             found = members.get(name, [])
@@ -427,11 +441,19 @@ class Checker:
                     self.fail(f"{rel}: no menu item tagged {tag}")
                 elif item["properties"].get("selector") != req.get("menu_selector") or item["properties"].get("target") != 1:
                     self.fail(f"{rel}: menu item {tag} is not wired to {req.get('menu_selector')} on the root")
-        fixed = req.get(dev)
+        fixed = req.get(dev) if dev else None
         if fixed:
             self.fixed_places(rel, members, fixed, dev)
             self.learn_places(rel, members, req, fixed, dev)
             self.count_places(rel, req, fixed, dev)
+        if req.get("plate_tags") and dev:
+            GamePlaces(self, rel, root, members, req, fixed or {}, dev).run()
+
+    @staticmethod
+    def finite_burst(node: dict) -> bool:
+        p = node.get("properties", {})
+        return is_number(p.get("duration")) and p["duration"] > 0 and is_number(p.get("emissionRate")) \
+            and p["emissionRate"] > 0
 
     def covers_screen(self, node: dict, dev: str) -> bool:
         p = node["properties"]
@@ -622,6 +644,479 @@ class Checker:
         self.check_document()   # before the scenes, whose places the document shares
         self.check_scenes()
         return self.problems
+
+
+
+class Fonts:
+    """Measures texts as the game's text labels draw them, with the fonts the
+    bundle maps the game's font names to (fonts.plist)."""
+
+    def __init__(self, res: Path):
+        self.res = res
+        self.table: dict | None = None
+        self.cache: dict = {}
+
+    def measure(self, name: str, size: int, text: str):
+        """(advance width, (left, bottom, right, top) of the inked glyphs
+        about the label's position, y up), or None without the font. A
+        label is its line's box centred on its position, the glyphs set in
+        it from the font's ascent."""
+        key = (name, size, text)
+        if key not in self.cache:
+            if self.table is None:
+                try:
+                    self.table = plistlib.loads((self.res / "fonts.plist").read_bytes()).get("fonts", {})
+                except Exception:  # noqa: BLE001 - reported as a missing font
+                    self.table = {}
+            entry = self.table.get(name)
+            if not isinstance(entry, dict) or not (self.res / str(entry.get("file"))).is_file():
+                self.cache[key] = None
+            else:
+                from PIL import ImageFont
+                font = ImageFont.truetype(str(self.res / entry["file"]), size, index=entry.get("index", 0))
+                ascent, descent = font.getmetrics()
+                width = font.getlength(text)
+                left, top, right, bottom = font.getbbox(text) if text else (0, 0, 0, 0)
+                half = (ascent + descent) / 2
+                self.cache[key] = (width, (left - width / 2, half - bottom, right - width / 2, half - top))
+        return self.cache[key]
+
+
+def turn(x: float, y: float, degrees: float) -> tuple[float, float]:
+    """A vector turned as the engine turns nodes: positive degrees clockwise."""
+    a = math.radians(degrees)
+    return (x * math.cos(a) + y * math.sin(a), -x * math.sin(a) + y * math.cos(a))
+
+
+def overlaps(a, b) -> bool:
+    return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+
+
+def contains(outer, inner, margin: float = 0.0) -> bool:
+    return (outer[0] + margin <= inner[0] and outer[1] + margin <= inner[1]
+            and inner[2] <= outer[2] - margin and inner[3] <= outer[3] - margin)
+
+
+def shifted(box, x: float, y: float):
+    return (box[0] + x, box[1] + y, box[2] + x, box[3] + y)
+
+
+def gap(a, b) -> float:
+    """Distance between two boxes (0 when they touch or overlap)."""
+    dx = max(0.0, a[0] - b[2], b[0] - a[2])
+    dy = max(0.0, a[1] - b[3], b[1] - a[3])
+    return math.hypot(dx, dy)
+
+
+class GamePlaces:
+    """The arithmetic game's scene file against what its code does with it:
+    the numbers it writes must land on what is drawn for them (the scores on
+    boards that rock with their ships, each resting answer on its lily pad,
+    each menu text beside its option), no rocking ship may reach under a
+    number, the menu's option squares (its tap areas) must be apart and on
+    the panel, its texts must fit, in every language, and the layers the
+    code shows at the end of a game must cover what they should."""
+
+    def __init__(self, checker: "Checker", rel: str, root: dict, members: dict, req: dict, fixed: dict, dev: str):
+        self.c, self.rel, self.root, self.members = checker, rel, root, members
+        self.req, self.fixed, self.dev = req, fixed, dev
+        self.kids = root.get("children", []) or []
+        self.masks: dict = {}
+
+    def fail(self, msg: str) -> None:
+        self.c.fail(f"{self.rel}: {msg}")
+
+    def member(self, name: str):
+        return (self.members.get(name) or [None])[0]
+
+    def size(self, file: str) -> tuple[int, int]:
+        return png_size(self.c.res / file) if file and (self.c.res / file).is_file() else None
+
+    def text(self, role: str, size: int, text: str, at, turned: float = 0.0):
+        """A text label's inked box on the screen (or its parent), turned
+        about its position: the box around its turned corners."""
+        font = self.req.get("fonts", {}).get(role, "")
+        m = self.c.fonts.measure(font, size, text)
+        if m is None:
+            self.fail(f"cannot measure the {role} texts: no font {font!r} in fonts.plist")
+            return None
+        x0, y0, x1, y1 = m[1]
+        pts = [turn(px, py, turned) for px, py in ((x0, y0), (x0, y1), (x1, y0), (x1, y1))]
+        return (at[0] + min(p[0] for p in pts), at[1] + min(p[1] for p in pts),
+                at[0] + max(p[0] for p in pts), at[1] + max(p[1] for p in pts))
+
+    def advance(self, role: str, size: int, text: str) -> float:
+        m = self.c.fonts.measure(self.req.get("fonts", {}).get(role, ""), size, text)
+        return m[0] if m else 0.0
+
+    def run(self) -> None:
+        if not self.fixed:
+            return
+        self.layers()
+        self.timer()
+        self.plates()
+        self.ships()
+        self.menu()
+        self.end_panels()
+
+    # --- layers ---------------------------------------------------------------
+    def layers(self) -> None:
+        z_texts, z_answers = 0, 10      # where the code adds its texts and its answers
+        for name in self.req.get("hidden", []):
+            node = self.member(name)
+            if node and node["properties"].get("visible"):
+                self.fail(f"{name} must start hidden: the code shows it only when a game is won")
+        for name in self.req.get("below_texts", []):
+            node = self.member(name)
+            if node and node["properties"].get("zOrder", 0) >= z_texts:
+                self.fail(f"{name} (z {node['properties']['zOrder']}) would be drawn over the numbers the code "
+                          f"writes on it at z {z_texts}")
+        for name in self.req.get("above_answers", []):
+            node = self.member(name)
+            if node and node["properties"].get("zOrder", 0) <= z_answers:
+                self.fail(f"{name} (z {node['properties']['zOrder']}) would be drawn under the answers (z {z_answers})")
+        sw, sh = DEVICES[self.dev]
+        for name in self.req.get("dims_screen", []):
+            node = self.member(name)
+            if not node:
+                continue
+            p = node["properties"]
+            if not (node["class"] == "CCSprite" and 0 < p.get("opacity", 0) < 255):
+                self.fail(f"{name} must be a see-through sprite")
+            elif not contains(self.c.box(node), (0, 0, sw, sh)) or p.get("rotation"):
+                self.fail(f"{name} does not cover the {sw} x {sh} screen")
+        for name, tags in self.req.get("member_bursts", {}).items():
+            node = self.member(name)
+            kids = node.get("children", []) if node else []
+            for tag in tags:
+                found = [k for k in kids if k["class"] == "CCParticleSystem" and k["properties"].get("tag") == tag]
+                if len(found) != 1:
+                    self.fail(f"wants exactly one particle system tagged {tag} among {name}'s children")
+                elif not self.c.finite_burst(found[0]):
+                    self.fail(f"{name}'s burst {tag} never stops emitting: the code restarts it for each won game")
+
+    def timer(self) -> None:
+        bar = self.member(self.req.get("timer_bar", ""))
+        if not bar:
+            return
+        p = bar["properties"]
+        sw, sh = DEVICES[self.dev]
+        if p["anchorPoint"] != [0.0, 0.5] or p["scaleX"] != 1 or p["rotation"] != 0:
+            self.fail(f"{self.req['timer_bar']} must be anchored at its left end, (0, 0.5), unscaled and unturned: "
+                      f"the code shrinks it towards its anchor")
+        elif not contains((0, 0, sw, sh), self.c.box(bar)):
+            self.fail(f"{self.req['timer_bar']} leaves the screen")
+
+    # --- answers and plates ------------------------------------------------------
+    def answers(self) -> list[tuple[int, int]]:
+        """The answers' stored places (the first language's: the check of the
+        document proves every language alike)."""
+        key = self.fixed.get("answer_key")
+        for doc in self.c.docs.values():
+            game = doc.get("CountAnimal")
+            if isinstance(game, dict) and isinstance(game.get(key), list):
+                return [(v // 1000, v % 1000) for v in game[key] if isinstance(v, int)]
+        return []
+
+    def plates(self) -> None:
+        plates = []
+        for tag in self.req.get("plate_tags", []):
+            found = [k for k in self.kids if k["class"] == "CCSprite" and k["properties"].get("tag") == tag]
+            if len(found) != 1:
+                self.fail(f"wants exactly one sprite tagged {tag} (an answer's plate) among the root's children")
+                return
+            plates.append(found[0])
+            if found[0]["properties"].get("zOrder", 0) >= 0:
+                self.fail(f"plate {tag} would be drawn over the answer resting on it")
+        boxes = [self.c.box(p) for p in plates]
+        for i, a in enumerate(boxes):
+            for b in boxes[i + 1:]:
+                if overlaps(a, b):
+                    self.fail(f"answer plates overlap: {a} and {b}")
+        drop = self.fixed.get("answer_drop", 0)
+        dx, hy, hw, hh = self.fixed.get("answer_hit", (0, 0, 0, 0))
+        sw, sh = DEVICES[self.dev]
+        for x, y in self.answers():
+            rest = y - drop
+            # The code marks every plate whose box holds the answer's x at the plate's own height.
+            marked = [i for i, (p, b) in enumerate(zip(plates, boxes))
+                      if b[0] <= x <= b[2] and b[1] <= p["properties"]["position"][1] <= b[3]]
+            if len(marked) != 1:
+                self.fail(f"the answer at x {x} would mark {len(marked)} plates, not one")
+                continue
+            b = boxes[marked[0]]
+            py = plates[marked[0]]["properties"]["position"][1]
+            if not (b[0] <= x <= b[2] and b[1] <= rest <= b[3]):
+                self.fail(f"the answer resting at ({x}, {rest}) is off its plate {b}")
+            if not hy <= py <= hy + hh:
+                self.fail(f"the plate under x {x} stands at y {py}, outside the answers' tap band {hy}..{hy + hh}")
+            glyphs = self.text("answer", self.fixed.get("answer_size", 0), self.req.get("widest_answer", "88"), (x, rest))
+            if glyphs and not contains((0, 0, sw, sh), glyphs):
+                self.fail(f"the answer resting at ({x}, {rest}) is cut off by the screen's edge")
+
+    # --- the ships ---------------------------------------------------------------
+    def frames(self, ship: dict):
+        """The places a rocking ship passes through: (position, turn)."""
+        p = ship["properties"]
+        swim = self.req.get("swim", {})
+        r, rise = swim.get("rotation", 0), swim.get("rise", 0)
+        x, y = p["position"]
+        for deg in (-r, -r / 2, 0, r / 2, r):
+            for dy in (-rise, 0, rise):
+                yield (x, y + dy), p["rotation"] + deg
+
+    def local(self, ship: dict, frame, pt) -> tuple[float, float]:
+        """A screen point in the ship's own points (origin at its picture's
+        lower-left corner) while the ship is at the given frame."""
+        p = ship["properties"]
+        w, h = self.size(p["spriteFile"]) or (0, 0)
+        (x, y), deg = frame
+        lx, ly = turn(pt[0] - x, pt[1] - y, -deg)
+        return (p["anchorPoint"][0] * w + lx / p["scaleX"], p["anchorPoint"][1] * h + ly / p["scaleY"])
+
+    def child_box(self, child: dict):
+        p = child["properties"]
+        w, h = self.size(p.get("spriteFile", "")) or (0, 0)
+        w, h = w * p["scaleX"], h * p["scaleY"]
+        if p.get("tag") == 1:       # the part that spins: any way round
+            w = h = max(w, h)
+        x, y = p["position"]
+        return (x - w * p["anchorPoint"][0], y - h * p["anchorPoint"][1], x + w * (1 - p["anchorPoint"][0]),
+                y + h * (1 - p["anchorPoint"][1]))
+
+    def flag_box(self, ship: dict):
+        """Where the code's flag (any of them, either way round) draws on a
+        ship: centred on (half the ship's width, flag_y)."""
+        w, _ = self.size(ship["properties"]["spriteFile"]) or (0, 0)
+        x, y = w / 2, self.fixed.get("flag_y", 0)
+        box = None
+        for name in self.req.get("flags", []):
+            mask = self.alpha(with_device(name, self.dev))
+            inked = mask.getbbox() if mask is not None else None
+            if not inked:
+                continue
+            fw, fh = mask.size
+            # Mirrored for the opponent: take the inked columns from both sides.
+            left = min(inked[0], fw - inked[2])
+            b = (x - fw / 2 + left, y + fh / 2 - inked[3], x + fw / 2 - left, y + fh / 2 - inked[1])
+            box = b if box is None else (min(box[0], b[0]), min(box[1], b[1]), max(box[2], b[2]), max(box[3], b[3]))
+        return box or (x, y, x, y)
+
+    def alpha(self, file: str):
+        if file not in self.masks:
+            from PIL import Image
+            try:
+                self.masks[file] = Image.open(self.c.res / file).getchannel("A")
+            except Exception:  # noqa: BLE001 - a missing picture is reported elsewhere
+                self.masks[file] = None
+        return self.masks[file]
+
+    def paints(self, ship: dict, lx: float, ly: float) -> bool:
+        """Whether the ship draws anything at this point of its own."""
+        p = ship["properties"]
+        mask = self.alpha(p["spriteFile"])
+        if mask is not None:
+            w, h = mask.size
+            if 0 <= lx < w and 0 <= ly < h and mask.getpixel((int(lx), int(h - 1 - ly))) > 40:
+                return True
+        boxes = [self.child_box(k) for k in ship.get("children", []) if k["class"] == "CCSprite"]
+        boxes.append(self.flag_box(ship))
+        return any(b[0] <= lx <= b[2] and b[1] <= ly <= b[3] for b in boxes)
+
+    def ship_under(self, ship: dict, box) -> bool:
+        """Whether a rocking ship ever draws under the box (screen points)."""
+        step = 2.0 if self.dev == "iphone" else 3.0
+        pts = [(box[0] + i * step, box[1] + j * step)
+               for i in range(int((box[2] - box[0]) / step) + 1) for j in range(int((box[3] - box[1]) / step) + 1)]
+        for frame in self.frames(ship):
+            for pt in pts:
+                if self.paints(ship, *self.local(ship, frame, pt)):
+                    return True
+        return False
+
+    def ships(self) -> None:
+        names = self.req.get("ships", [])
+        scores = self.fixed.get("scores", [])
+        size = self.fixed.get("score_size", 0)
+        for name, (x, y, deg) in zip(names, scores):
+            ship = self.member(name)
+            if not ship:
+                continue
+            boards = [k for k in ship.get("children", []) if k["class"] == "CCSprite"
+                      and k["properties"].get("tag") == self.req.get("board_tag")]
+            if len(boards) != 1:
+                self.fail(f"{name} has no board (a sprite tagged {self.req.get('board_tag')}) for its score")
+                continue
+            board = self.child_box(boards[0])
+            if overlaps(board, self.flag_box(ship)):
+                self.fail(f"the flag the code hangs on {name} covers its score board")
+            m = self.c.fonts.measure(self.req.get("fonts", {}).get("score", ""), size, self.req.get("widest_score", "20"))
+            if not m:
+                continue
+            x0, y0, x1, y1 = m[1]
+            corners = [turn(px, py, deg) for px, py in ((x0, y0), (x0, y1), (x1, y0), (x1, y1))]
+            for frame in self.frames(ship):
+                pts = [self.local(ship, frame, (x + cx, y + cy)) for cx, cy in corners]
+                if not all(board[0] <= px <= board[2] and board[1] <= py <= board[3] for px, py in pts):
+                    self.fail(f"{name}'s score at ({x}, {y}) leaves its board when the ship rocks "
+                              f"(turned {frame[1]:g} degrees, at y {frame[0][1]:g})")
+                    break
+        # No rocking ship reaches under a number: the answers, falling or at
+        # rest, and the task with the right answer moved in after it.
+        texts = []
+        drop = self.fixed.get("answer_drop", 0)
+        widest = self.req.get("widest_answer", "88")
+        asize = self.fixed.get("answer_size", 0)
+        for x, y in self.answers():
+            for at in ((x, y), (x, y - drop)):
+                texts.append((f"the answer at {at}", self.text("answer", asize, widest, at)))
+        task = self.fixed.get("task")
+        if task:
+            tsize = self.fixed.get("task_size", 0)
+            for sample in self.req.get("tasks", []):
+                texts.append((f"the task {sample!r}", self.text("task", tsize, sample, task)))
+                moved = task[0] + self.advance("task", tsize, sample) / 2 + self.advance("answer", asize, widest) / 2
+                texts.append((f"the answer moved after {sample!r}", self.text("answer", asize, widest, (moved, task[1]))))
+        for name in names:
+            ship = self.member(name)
+            if not ship:
+                continue
+            for what, box in texts:
+                if box and self.ship_under(ship, box):
+                    self.fail(f"{name} reaches under {what} as it rocks")
+
+    # --- the settings menu ---------------------------------------------------------
+    def menu(self) -> None:
+        cfg = self.req.get("menu")
+        layer = self.member(cfg["layer"]) if cfg else None
+        if not layer:
+            return
+        lp = layer["properties"]
+        if lp["position"] != [0.0, 0.0] or lp["isRelativeAnchorPoint"] or lp["scaleX"] != 1 or lp["scaleY"] != 1:
+            self.fail(f"{cfg['layer']} must sit unscaled at the origin: the code takes its panel's place as the screen's")
+        kids = layer.get("children", []) or []
+        panels = [k for k in kids if k["class"] == "CCSprite" and k["properties"].get("tag") == cfg["panel_tag"]]
+        if len(panels) != 1:
+            self.fail(f"wants exactly one sprite tagged {cfg['panel_tag']} (the menu's panel) among {cfg['layer']}'s children")
+            return
+        panel = panels[0]
+        pp = panel["properties"]
+        psize = self.size(pp["spriteFile"])
+        if not psize:
+            return
+        pw, ph = psize
+        if pp["anchorPoint"] != [0.5, 0.5] or pp["scaleX"] != 1 or pp["scaleY"] != 1 or pp["rotation"] != 0:
+            self.fail("the menu's panel must be centred on its place, unscaled and unturned: the code finds its "
+                      "options' squares from its place and half its size")
+        left, bottom = pp["position"][0] - pw / 2, pp["position"][1] - ph / 2
+        item, item_menu = None, None
+        for k in kids:
+            if k["class"] != "CCMenu":
+                continue
+            for it in k.get("children", []) or []:
+                if it["class"] == "CCMenuItemImage" and it["properties"].get("tag") == cfg["item_tag"]:
+                    item, item_menu = it, k
+        start = None
+        if not item:
+            self.fail(f"no menu item tagged {cfg['item_tag']} (the start button) in {cfg['layer']}")
+        else:
+            ip, mp = item["properties"], item_menu["properties"]
+            if ip.get("selector") != cfg["selector"] or ip.get("target") != 1:
+                self.fail(f"the start button is not wired to {cfg['selector']} on the root")
+            if mp["position"] != [0.0, 0.0] or mp["isRelativeAnchorPoint"] or mp["scaleX"] != 1 or mp["scaleY"] != 1:
+                self.fail("the start button's menu must sit unscaled at the origin")
+            w, h = self.size(ip["spriteFileNormal"]) or (0, 0)
+            x, y = ip["position"]
+            start = (x - w / 2 - left, y - h / 2 - bottom, x + w / 2 - left, y + h / 2 - bottom)
+            if mp.get("zOrder", 0) >= pp.get("zOrder", 0):
+                self.fail("the start button is drawn over the panel, hiding the caption the code writes on the panel")
+            elif overlaps(start, (0, 0, pw, ph)):
+                mask = self.alpha(pp["spriteFile"])
+                cx, cy = (start[0] + start[2]) / 2, (start[1] + start[3]) / 2
+                if mask is not None and 0 <= cx < pw and 0 <= cy < ph and mask.getpixel((int(cx), int(ph - 1 - cy))) > 0:
+                    self.fail("the menu's panel hides the start button that lies under it")
+        side = (self.size(with_device(cfg["marker"], self.dev)) or (0, 0))[0]
+        key = self.fixed.get("menu_key")
+        sizes = self.fixed.get("sizes", {})
+        lift = self.fixed.get("start_lift", 0)
+        groups = [("Type", "Types"), ("Difficult", "Difficults"), ("Team", "Teams")]
+        for lang, doc in self.c.docs.items():
+            where = f"{lang} {key}"
+            place, texts = doc.get(key), (doc.get("GameMenu") or {}).get("Strings")
+            if not isinstance(place, dict) or not isinstance(texts, dict):
+                continue
+            rects = [v for v in place.get("Rectangels", []) if isinstance(v, int)]
+            squares = [(v // 1000, v % 1000, v // 1000 + side, v % 1000 + side) for v in rects]
+            for i, sq in enumerate(squares):
+                if not contains((0, 0, pw, ph), sq):
+                    self.fail(f"{where}: option square {i} {sq} leaves the {pw} x {ph} panel")
+                for j in range(i + 1, len(squares)):
+                    if overlaps(sq, squares[j]):
+                        self.fail(f"{where}: option squares {i} and {j} overlap: a tap would choose the first")
+            pos = place.get("StringsPos", {})
+            labels = []     # (what, box, option index or None)
+
+            def add(what, role, size, text, at, option=None):
+                if isinstance(text, str) and isinstance(at, int):
+                    box = self.text(role, size, text, (at // 1000, at % 1000))
+                    if box:
+                        labels.append((what, box, option))
+
+            add("NewGame", "NewGame", sizes.get("NewGame", 0), texts.get("NewGame"), pos.get("NewGame"))
+            if isinstance(pos.get("Start"), int):
+                add("Start", "Start", sizes.get("Start", 0), texts.get("Start"), pos["Start"] + lift)
+            option = 0
+            for head, items in groups:
+                hs = sizes.get("heading", 0) - (3 if lang == "it" else 0)
+                add(head, "heading", hs, (texts.get(head) or {}).get(head), (pos.get(head) or {}).get(head))
+                names = (texts.get(head) or {}).get(items) or []
+                places = (pos.get(head) or {}).get(items) or []
+                for i, (text, at) in enumerate(zip(names, places)):
+                    add(f"{items}[{i}] {text!r}", "option", sizes.get("option", 0), text, at, option + i)
+                option += len(names)
+            margin = side / 8
+            for i, (what, box, opt) in enumerate(labels):
+                if not contains((0, 0, pw, ph), box, margin):
+                    self.fail(f"{where}: {what} reaches the panel's edge or beyond")
+                for what2, box2, _ in labels[i + 1:]:
+                    if overlaps(box, box2):
+                        self.fail(f"{where}: {what} overlaps {what2}")
+                for k, sq in enumerate(squares):
+                    if k != opt and overlaps(box, sq) and what != "Start":
+                        self.fail(f"{where}: {what} lies on option square {k}")
+                if opt is not None and opt < len(squares):
+                    own = gap(box, squares[opt])
+                    if own > side / 2 or any(gap(box, sq) < own for k, sq in enumerate(squares) if k != opt):
+                        self.fail(f"{where}: {what} does not stand beside its own option square {opt}")
+                if what == "Start" and start and not contains(start, box):
+                    self.fail(f"{where}: the start caption does not fit on the start button")
+
+    def end_panels(self) -> None:
+        key = self.fixed.get("menu_key")
+        sizes = self.fixed.get("sizes", {})
+        for lang, doc in self.c.docs.items():
+            place, texts = doc.get(key), (doc.get("GameMenu") or {}).get("Strings")
+            if not isinstance(place, dict) or not isinstance(texts, dict):
+                continue
+            pos = place.get("StringsPos", {})
+            for panel, items in (("youWin", ["YouWin"]), ("youLose", ["YouLose", "TryAgain"])):
+                node = self.member(panel)
+                size = self.size(node["properties"]["spriteFile"]) if node else None
+                if not size:
+                    continue
+                boxes = []
+                for item in items:
+                    at, text = pos.get(item), texts.get(item)
+                    if not isinstance(at, int) or not isinstance(text, str):
+                        continue
+                    box = self.text(item, sizes.get(item, 0), text, (at // 1000, at % 1000))
+                    if box and not contains((0, 0, size[0], size[1]), box, size[1] / 10):
+                        self.fail(f"{lang} {key}: {item} {text!r} does not fit on {panel}")
+                    boxes.append((item, box))
+                for i, (a, ba) in enumerate(boxes):
+                    for b, bb in boxes[i + 1:]:
+                        if ba and bb and overlaps(ba, bb):
+                            self.fail(f"{lang} {key}: {a} overlaps {b} on {panel}")
 
 
 def load(manifest_path: Path) -> tuple[dict, list[str], dict]:
