@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -137,6 +138,8 @@ bool PublisherService::start() {
         return false;
     }
     thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // A stop() before the loop runs would be lost, and the loop never end.
+    for (int i = 0; i < 2000 && !server_->is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 

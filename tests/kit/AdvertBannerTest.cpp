@@ -59,7 +59,8 @@ protected:
         return layer.get();
     }
     static std::string cached(const char* file) { return platform::documentsDirectory() + "/" + file; }
-    long downloads() const { return service.count("GET /files/"); }
+    // Picture requests the service logged, waiting for at least `atLeast`.
+    long downloads(long atLeast = 0) const { return service.count("GET /files/", atLeast); }
 
     testsupport::TempDir dir;
     testsupport::RealPublisher service;
@@ -74,9 +75,9 @@ TEST_F(AdvertBanner, TheFirstLoadFetchesThreePicturesAndTheTabDropsIn) {
     ASSERT_TRUE(banner && banner->isLoaded());
     EXPECT_TRUE(banner->isVisible());
     EXPECT_EQ(service.count("GET /api/banner.php?interfaceIdiom=iPad&scaleFactor=1&orientation=landscape"
-                            "&appName=NumberMeadow&lang=en -> 200"),
+                            "&appName=NumberMeadow&lang=en -> 200", 1),
               1);
-    EXPECT_EQ(downloads(), 3);
+    EXPECT_EQ(downloads(3), 3);
     EXPECT_EQ(banner->bannerData().URL, service.url("/apps/LetterGarden"));
     EXPECT_EQ(banner->banner->contentSize().width, 1024);  // the whole screen, in points
     EXPECT_EQ(banner->banner->contentSize().height, 768);
@@ -90,19 +91,19 @@ TEST_F(AdvertBanner, TheFirstLoadFetchesThreePicturesAndTheTabDropsIn) {
     // The next menu's banner finds its pictures current: it asks, and fetches nothing.
     KVTAdvertBannerLayer* again = loadBanner();
     EXPECT_TRUE(again && again->isLoaded());
-    EXPECT_EQ(service.count("GET /api/banner.php"), 2);
+    EXPECT_EQ(service.count("GET /api/banner.php", 2), 2);
     EXPECT_EQ(downloads(), 3);
 }
 
 TEST_F(AdvertBanner, TheCacheIsCurrentOnlyWhenAllThreeAreThereAndTheBannerMatches) {
     loadBanner();
-    ASSERT_EQ(downloads(), 3);
+    ASSERT_EQ(downloads(3), 3);
     std::filesystem::remove(cached(KVTAdvertBannerLayer::kIconFile));
     EXPECT_TRUE(loadBanner()->isLoaded());
-    EXPECT_EQ(downloads(), 6);
+    EXPECT_EQ(downloads(6), 6);
     testsupport::writeFile(cached(KVTAdvertBannerLayer::kBannerFile), "an older banner");
     EXPECT_TRUE(loadBanner()->isLoaded());
-    EXPECT_EQ(downloads(), 9);
+    EXPECT_EQ(downloads(9), 9);
 }
 
 TEST_F(AdvertBanner, ARedownloadedPictureIsShownNotTheTextureCachesOlderOne) {
@@ -113,7 +114,7 @@ TEST_F(AdvertBanner, ARedownloadedPictureIsShownNotTheTextureCachesOlderOne) {
     ASSERT_TRUE(CCTextureCache::sharedTextureCache()->addImage(cached(KVTAdvertBannerLayer::kBannerFile)));
     KVTAdvertBannerLayer* banner = loadBanner();
     ASSERT_TRUE(banner->isLoaded());
-    EXPECT_EQ(downloads(), 3);
+    EXPECT_EQ(downloads(3), 3);
     EXPECT_EQ(banner->banner->contentSize().width, 1024);
 }
 

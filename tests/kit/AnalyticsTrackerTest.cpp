@@ -46,7 +46,7 @@ TEST_F(AnalyticsTracker, OneCommitSendsEveryEventEncodedAndCountedFromZero) {
     t->commit();
     EXPECT_TRUE(t->events().empty());
     platform::waitForBackgroundWork();
-    ASSERT_EQ(service.log().size(), 1u);
+    ASSERT_EQ(service.log(1).size(), 1u);
     EXPECT_EQ(service.log()[0], received("&actions[0][actionType]=clickApp&actions[0][targetAppName]=A%20b%26c"
                                          "&actions[1][actionType]=showBanner&actions[2][actionType]="));
     auto stored = service.store().events();
@@ -57,7 +57,7 @@ TEST_F(AnalyticsTracker, OneCommitSendsEveryEventEncodedAndCountedFromZero) {
     t->commit();
     t->commit();  // nothing left: nothing sent
     platform::waitForBackgroundWork();
-    ASSERT_EQ(service.log().size(), 2u);
+    ASSERT_EQ(service.log(2).size(), 2u);
     EXPECT_EQ(service.log()[1], received("&actions[0][actionType]=clickBanner"));
 }
 
@@ -66,7 +66,7 @@ TEST_F(AnalyticsTracker, AWrongTokenIsRefusedAndNothingIsStored) {
     t->addEvent(KVTAnalyticsTracker::showBanner);
     t->commit();
     platform::waitForBackgroundWork();
-    EXPECT_EQ(service.count("-> 403"), 1);
+    EXPECT_EQ(service.count("-> 403", 1), 1);
     EXPECT_TRUE(service.store().events().empty());
 }
 
@@ -93,7 +93,7 @@ TEST_F(AnalyticsTracker, PeriodicCommitsFollowTheRunLoopWhileTheTrackerLives) {
     EXPECT_TRUE(service.log().empty());
     platform::drainMainQueue(101);
     platform::waitForBackgroundWork();
-    EXPECT_EQ(service.count("actions[0][actionType]=openAppCatalog"), 1);
+    EXPECT_EQ(service.count("actions[0][actionType]=openAppCatalog", 1), 1);
 
     t->addEvent(KVTAnalyticsTracker::openApp);
     t.reset();  // released: its next turn finds nobody

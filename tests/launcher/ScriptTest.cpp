@@ -55,3 +55,16 @@ TEST(CommandLine, DevicesAndBadOptions) {
     EXPECT_FALSE(launcher::parseCommandLine({"--seed", "-4"}, error));
     EXPECT_FALSE(launcher::parseCommandLine({"--bogus"}, error));
 }
+
+TEST(CommandLine, PublisherHostsAreNamesWithAnOptionalPort) {
+    std::string error;
+    auto both = launcher::parseCommandLine({"--api-host", "api.example.org", "--analytics-host", "127.0.0.1:8787"}, error);
+    ASSERT_TRUE(both) << error;
+    EXPECT_EQ(both->apiHost, "api.example.org");
+    EXPECT_EQ(both->analyticsHost, "127.0.0.1:8787");
+    EXPECT_TRUE(launcher::parseCommandLine({}, error)->apiHost.empty());  // the build's default stays
+    for (const char* bad : {"http://a", "a:0", "a:65536", "a:", ":80", "a b", "a/b", "a:80x", ""}) {
+        EXPECT_FALSE(launcher::parseCommandLine({"--api-host", bad}, error)) << bad;
+        EXPECT_NE(error.find("--api-host"), std::string::npos);
+    }
+}

@@ -152,7 +152,7 @@ TEST_F(PublisherService, FeedbackIsKeptAsReceivedAndShownAsTextOnThePublisherPag
     EXPECT_NE(page.body.find("&lt;script&gt;alert(1)&lt;/script&gt; &amp; more"), std::string::npos);
     EXPECT_NE(page.body.find("Ann &lt;b&gt;"), std::string::npos);
     EXPECT_NE(page.body.find("<td>NumberMeadow</td><td>clickBanner</td><td>1</td>"), std::string::npos);
-    EXPECT_EQ(service.count("publisher: POST /api/qz_app_api.php?auth_token="), 1);
+    EXPECT_EQ(service.count("publisher: POST /api/qz_app_api.php?auth_token=", 1), 1);
 }
 
 TEST_F(PublisherService, ThePageForbidsScriptsAndWhatCameInOutlivesARestart) {

@@ -41,6 +41,8 @@ HttpStandIn::HttpStandIn(std::function<void(HttpExchange&)> handler)
     port_ = server_->bind_to_any_port("127.0.0.1");
     if (port_ <= 0) throw std::runtime_error("cannot listen on loopback");
     thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // A stop() before the loop runs would be lost, and the loop never end.
+    while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 HttpStandIn::~HttpStandIn() {

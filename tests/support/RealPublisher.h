@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -27,15 +29,23 @@ public:
     publisher::PublisherService& service() { return service_; }
     std::string dataDir() const { return dir_ / "publisher"; }
 
-    // The request lines logged so far: "publisher: GET /target -> 200".
-    std::vector<std::string> log() const {
-        std::lock_guard lock(mutex_);
+    // The request lines logged so far: "publisher: GET /target -> 200". The
+    // service logs a request after answering it, so a caller that has its
+    // answer may still wait for the line: at least `atLeast`, five seconds at most.
+    std::vector<std::string> log(std::size_t atLeast = 0) const {
+        std::unique_lock lock(mutex_);
+        logged_.wait_for(lock, std::chrono::seconds(5), [&] { return lines_.size() >= atLeast; });
         return lines_;
     }
-    // How many of them hold `text`.
-    long count(const std::string& text) const {
-        auto all = log();
-        return std::count_if(all.begin(), all.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    // How many of them hold `text`, waiting likewise for at least `atLeast`.
+    long count(const std::string& text, long atLeast = 0) const {
+        auto holding = [&] {
+            return std::count_if(lines_.begin(), lines_.end(),
+                                 [&](const std::string& l) { return l.find(text) != std::string::npos; });
+        };
+        std::unique_lock lock(mutex_);
+        logged_.wait_for(lock, std::chrono::seconds(5), [&] { return holding() >= atLeast; });
+        return holding();
     }
 
 private:
@@ -46,12 +56,14 @@ private:
         o.log = [self](const std::string& line) {
             std::lock_guard lock(self->mutex_);
             self->lines_.push_back(line);
+            self->logged_.notify_all();
         };
         return o;
     }
 
     TempDir dir_;
     mutable std::mutex mutex_;
+    mutable std::condition_variable logged_;
     std::vector<std::string> lines_;
     publisher::PublisherService service_;
 };
