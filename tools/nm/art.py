@@ -14,7 +14,8 @@ from .jobs import Job, Work
 
 HERE = Path(__file__)
 ART = CONTENT / "art"
-MAKER_DIRS = [CONTENT / "art", CONTENT / "menu", CONTENT / "learning", CONTENT / "game"]
+MAKER_DIRS = [CONTENT / "art", CONTENT / "menu", CONTENT / "learning", CONTENT / "game",
+              CONTENT / "draw"]
 FONT_DIRS = ["/usr/share/fonts/truetype/andika"]
 
 
@@ -70,7 +71,7 @@ def _sources(entry: dict) -> list[Path]:
         srcs.append(ART / entry["svg"])
     else:
         for d in MAKER_DIRS:
-            srcs += sorted(d.glob("*.py"))
+            srcs += sorted(d.glob("*.py")) + sorted(d.glob("*.toml"))   # makers and their tables
         srcs += [CONTENT / "manifest.toml", ART / "art.toml"]
     return srcs
 
