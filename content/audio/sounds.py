@@ -242,6 +242,59 @@ def boom() -> list[float]:
 
 # --- the drawing pages ---------------------------------------------------------
 
+def _pop(f0: float) -> list[float]:
+    # A soap bubble bursting: a quick "blup" that glides up like a drop of
+    # water, with a tiny wet click at its start.
+    dur = 0.16
+    tone = osc(dur, lambda t: f0 * (1 + 0.9 * (1 - math.exp(-t * 45))), "sine")
+    tone = decay(envelope(tone, 0.002, 0.06), 24)
+    click = decay(envelope(bandpass(noise(0.02, seed=int(f0), amp=0.6), f0 * 4, 1.5), 0.001, 0.012), 150)
+    return mix(tone, scale(click, 0.35))
+
+
+# A collected star's pop, higher with each star of a stroke (the first five
+# notes of a major scale, the same from the fifth on).
+POP_STEPS = [0, 2, 4, 5, 7]
+
+
+def bubble_pop(k: int):
+    return lambda: _pop(587.33 * 2 ** (POP_STEPS[k - 1] / 12))
+
+
+def colour_select() -> list[float]:
+    # A brush dipped in paint: a soft wet "plip" falling, then a little
+    # glint as the colour is taken.
+    plip = decay(envelope(osc(0.09, lambda t: 1300 * math.exp(-t * 14), "sine"), 0.002, 0.04), 28)
+    glint = mix(*[decay(envelope(osc(0.18, fr, "sine"), 0.003, 0.12), 18) for fr in (1975.5, 2637.0)],
+                at=[0.0, 0.05])
+    return mix(plip, scale(glint, 0.3), at=[0.0, 0.06])
+
+
+def turn_page() -> list[float]:
+    # A new number is coming: a quick, soft slide whistle up.
+    dur = 0.22
+    whistle = osc(dur, lambda t: 620 * 2 ** (t / dur) * (1 + 0.015 * math.sin(2 * math.pi * 11 * t)), "sine")
+    whistle = mix(whistle, scale(osc(dur, lambda t: 1240 * 2 ** (t / dur), "sine"), 0.12))
+    breath = envelope(bandpass(noise(dur, seed=31, amp=0.15), 1500, 1.0), 0.03, 0.1)
+    return envelope(mix(whistle, breath), 0.03, 0.08)
+
+
+def number_traced() -> list[float]:
+    # The number is finished: bells running up the chord, then the chord
+    # held with a shimmer of tiny tinkles over it.
+    notes = [523.25, 659.25, 783.99, 1046.5, 1318.5]
+    run = []
+    for fr in notes:
+        bell = mix(osc(0.9, fr, "sine"), scale(osc(0.9, fr * 2.0, "sine"), 0.3), scale(osc(0.9, fr * 3.0, "sine"), 0.1))
+        run.append(decay(envelope(bell, 0.004, 0.4), 4.5))
+    chord = mix(*[decay(envelope(osc(1.2, fr, "triangle"), 0.02, 0.6), 2.5) for fr in (523.25, 659.25, 783.99)])
+    tinkles = mix(*[decay(envelope(osc(0.12, 2093.0 * 2 ** (s / 12), "sine"), 0.002, 0.08), 30)
+                    for s in (0, 7, 4, 12, 9, 16, 12)],
+                  at=[0.45 + 0.09 * i for i in range(7)])
+    return mix(mix(*run, at=[0.08 * i for i in range(len(notes))]), scale(chord, 0.45), scale(tinkles, 0.3),
+               at=[0.0, 0.4, 0.0])
+
+
 # File name: (recipe, peak level in dB below full scale). The button is kept
 # quieter than the calls: it sounds on every press.
 SOUNDS = {
@@ -263,4 +316,12 @@ SOUNDS = {
     "click2.mp3": (click2, -10.0),
     "click3.mp3": (click3, -10.0),
     "boom.mp3": (boom, -4.0),
+    "bubble-flap-1.mp3": (bubble_pop(1), -8.0),
+    "bubble-flap-2.mp3": (bubble_pop(2), -8.0),
+    "bubble-flap-3.mp3": (bubble_pop(3), -8.0),
+    "bubble-flap-4.mp3": (bubble_pop(4), -8.0),
+    "bubble-flap-5.mp3": (bubble_pop(5), -8.0),
+    "colour-select.mp3": (colour_select, -9.0),
+    "soundturnpage.mp3": (turn_page, -10.0),
+    "soundrightanswer.mp3": (number_traced, -3.0),
 }
