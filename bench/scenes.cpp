@@ -23,6 +23,7 @@
 #include "platform/Random.h"
 #include "platform/UserDefaults.h"
 #include "scenes/SceneClasses.h"
+#include "scenes/draw/DrawScene.h"
 #include "scenes/game/GameScene.h"
 #include "scenes/learning/CountScene.h"
 #include "scenes/learning/LearnScene.h"
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
     const Scene scenes[] = {{"menu", &IntroScene::scene},
                             {"learn", &LearnScene::scene},
                             {"count", &CountScene::scene},
+                            {"draw", &DrawScene::scene},
                             {"game", &GameScene::scene}};
     registerSceneClasses();
 

@@ -1,5 +1,7 @@
 #include "engine/CCMask.h"
 
+#include <typeinfo>
+
 #include "engine/CCDirector.h"
 #include "engine/CCRenderer.h"
 
@@ -33,8 +35,43 @@ void CCMask::maskWithoutClear() { pass(false, {}, true); }
 
 void CCMask::reDrawMask() { pass(false, {}, false); }
 
+namespace {
+
+// Appends what a plain sprite (or node) shows; false for any other kind.
+bool appendShown(const CCNode* node, std::vector<float>& out) {
+    if (!node) return true;
+    const auto* sprite = dynamic_cast<const CCSprite*>(node);
+    if (typeid(*node) != typeid(CCNode) && (!sprite || typeid(*node) != typeid(CCSprite))) return false;
+    const CGAffineTransform& t = node->nodeToWorldTransform();
+    out.insert(out.end(), {t.a, t.b, t.c, t.d, t.tx, t.ty, node->visible() ? 1.0f : 0.0f,
+                           node->contentSize().width, node->contentSize().height});
+    if (sprite) {
+        const CGRect r = sprite->textureRect();
+        const ccColor3B c = sprite->color();
+        const ccBlendFunc b = sprite->blendFunc();
+        out.insert(out.end(), {static_cast<float>(sprite->texture() ? sprite->texture()->name() : 0), r.origin.x,
+                               r.origin.y, r.size.width, r.size.height, sprite->flipX() ? 1.0f : 0.0f,
+                               sprite->flipY() ? 1.0f : 0.0f, static_cast<float>(c.r), static_cast<float>(c.g),
+                               static_cast<float>(c.b), static_cast<float>(sprite->opacity()),
+                               static_cast<float>(b.src), static_cast<float>(b.dst)});
+    }
+    for (const auto& child : node->children())
+        if (!appendShown(child.get(), out)) return false;
+    return true;
+}
+
+}  // namespace
+
+std::vector<float> CCMask::passInputs(ccColor4F clearColor) const {
+    std::vector<float> inputs{clearColor.r, clearColor.g, clearColor.b, clearColor.a};
+    if (!appendShown(objectSprite_.get(), inputs) || !appendShown(maskSprite_.get(), inputs)) return {};
+    return inputs;
+}
+
 void CCMask::pass(bool clear, ccColor4F clearColor, bool drawObject) {
     if (!masked_) return;
+    // A pass over the texture's content depends on more than its inputs.
+    lastInputs_ = clear && drawObject ? passInputs(clearColor) : std::vector<float>{};
     // A screen clip (a masked layer around us) means nothing in the texture.
     CCRenderer& renderer = CCRenderer::shared();
     const bool clipped = renderer.isScissorEnabled();
@@ -61,7 +98,10 @@ void CCMask::visit() {
     // The texture is from before the frames it missed: bring it up to date first.
     if (passedInFrame_ && *passedInFrame_ + 1 < frame) mask();
     CCNode::visit();
-    mask();
+    // The same inputs as the pass the texture holds would draw the same
+    // picture again: a window-sized clear and fill saved each still frame.
+    const std::vector<float> inputs = passInputs({1, 1, 1, 0});
+    if (inputs.empty() || inputs != lastInputs_) mask();
     passedInFrame_ = frame;
 }
 
@@ -74,6 +114,7 @@ void CCMask::setMask(CCSprite* mask) {
 
 void CCMask::setMasked(CCRenderTexture* masked) {
     if (masked == masked_.get()) return;
+    lastInputs_.clear();
     if (masked_) removeChild(masked_, true);
     masked_ = masked;
     if (!masked_) return;

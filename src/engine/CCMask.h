@@ -19,6 +19,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "engine/CCNode.h"
 #include "engine/CCRenderTexture.h"
@@ -55,6 +56,11 @@ public:
 
 private:
     void pass(bool clear, ccColor4F clearColor, bool drawObject);
+    // What a cleared pass would draw from: every property of the object's
+    // and the mask's sprites that shows, and the clear colour. Empty when it
+    // cannot be told (nodes other than plain sprites, whose pixels may change
+    // behind their properties): then every frame runs its pass.
+    std::vector<float> passInputs(ccColor4F clearColor) const;
 
     // Declared so that destruction releases the texture, the mask sprite and
     // then the object.
@@ -63,6 +69,9 @@ private:
     Ref<CCRenderTexture> masked_;
     // The director's frame of the last pass run by visit.
     std::optional<unsigned long> passedInFrame_;
+    // The inputs of the last cleared pass while the texture still holds its
+    // result: a frame whose inputs are the same would draw the same picture.
+    std::vector<float> lastInputs_;
 };
 
 // The mask sprite's blend function: keeps the destination scaled by the mask's alpha.

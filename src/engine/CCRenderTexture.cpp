@@ -85,6 +85,7 @@ void CCRenderTexture::begin() {
     CCRenderer& r = CCRenderer::shared();
     if (!framebuffer_ || !r.isReady() || generation_ != r.contextGeneration()) return;
     saved_.push_back({r.target(), r.saveStack()});
+    blank_ = false;  // whatever comes until end() may draw
     r.setTarget({framebuffer_, 0, 0, texture_->pixelsWide(), texture_->pixelsHigh(), contentSize_.width,
                  contentSize_.height});
 }
@@ -106,6 +107,13 @@ void CCRenderTexture::end() {
 void CCRenderTexture::clear(float r, float g, float b, float a) {
     beginWithClear(r, g, b, a);
     end();
+    if (r == 0 && g == 0 && b == 0 && a == 0) blank_ = true;
+}
+
+void CCRenderTexture::visit() {
+    // Only the picture's own sprite to draw, and it is transparent.
+    if (blank_ && children().size() <= 1) return;
+    CCNode::visit();
 }
 
 std::vector<std::uint8_t> CCRenderTexture::readPixels(int& width, int& height) {
@@ -113,7 +121,9 @@ std::vector<std::uint8_t> CCRenderTexture::readPixels(int& width, int& height) {
     height = texture_ ? texture_->pixelsHigh() : 0;
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
     if (pixels.empty()) return pixels;
+    const bool blank = blank_;
     begin();
+    blank_ = blank;  // reading draws nothing
     if (saved_.empty()) return pixels;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());

@@ -35,6 +35,12 @@ public:
     // The texture's pixels, RGBA rows top to bottom (tests, screenshots).
     std::vector<std::uint8_t> readPixels(int& width, int& height);
 
+    // Nothing has been drawn since it was made or cleared to transparent: a
+    // blank texture is not drawn at all, which saves a window-sized fill and
+    // changes no pixel.
+    bool isBlank() const { return blank_; }
+    void visit() override;
+
 private:
     Ref<CCTexture2D> texture_;
     Ref<CCSprite> sprite_;
@@ -46,4 +52,5 @@ private:
         std::size_t stackMark = 0;
     };
     std::vector<Saved> saved_;
+    bool blank_ = true;
 };

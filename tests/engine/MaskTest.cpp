@@ -137,6 +137,34 @@ TEST_F(Mask, AMaskShownAgainShowsItsObjectAsItIsNow) {
     expectNear(f.at(200, 200), kBlack);
 }
 
+TEST_F(Mask, AStillMaskIsNotPassedAgainAndABlankCanvasIsNotDrawn) {
+    Ref<CCMask> node = CCMask::createMaskForObject(object, mask);
+    scene->addChild(node);
+    harness->step(2);
+    const int still = CCDirector::sharedDirector()->drawCallsLastFrame();
+    object->setPosition({300, 200});
+    harness->step();
+    // The moved object's pass draws the object and the mask into the texture.
+    EXPECT_EQ(CCDirector::sharedDirector()->drawCallsLastFrame(), still + 2);
+    auto f = harness->frame();
+    EXPECT_EQ(CCDirector::sharedDirector()->drawCallsLastFrame(), still);
+    expectNear(f.at(300, 200), kRed);
+
+    Ref<CCRenderTexture> canvas = CCRenderTexture::renderTextureWithWidth(1024, 768);
+    canvas->setPosition({512, 384});
+    scene->addChild(canvas);
+    harness->step();
+    EXPECT_EQ(CCDirector::sharedDirector()->drawCallsLastFrame(), still);
+    canvas->begin();
+    object->visit();
+    canvas->end();
+    harness->step();
+    EXPECT_EQ(CCDirector::sharedDirector()->drawCallsLastFrame(), still + 1);
+    canvas->clear(0, 0, 0, 0);
+    harness->step();
+    EXPECT_EQ(CCDirector::sharedDirector()->drawCallsLastFrame(), still);
+}
+
 TEST_F(Mask, ClearColourAndPassesWithoutClearing) {
     Ref<CCMask> node = CCMask::createMaskForObject(object, mask);
 
