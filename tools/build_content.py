@@ -16,7 +16,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from nm import art, audio, bmfont, bundle, kit, scenes, video, voices  # noqa: E402
+from nm import art, audio, bmfont, bundle, kit, plists, scenes, video, voices  # noqa: E402
 from nm.jobs import Runner  # noqa: E402
 
 
@@ -26,6 +26,7 @@ def all_jobs(version: str):
         *art.jobs(),
         *bmfont.jobs(),
         *scenes.jobs(),
+        *plists.jobs(),
         *audio.jobs(),
         *voices.jobs(),
         *video.jobs(),

@@ -19,6 +19,8 @@ import sys
 import tomllib
 from pathlib import Path
 
+import check_drawing
+
 ROOT = Path(__file__).resolve().parent.parent
 DEVICES = {"ipad": (1024, 768), "iphone": (480, 320)}
 
@@ -448,6 +450,8 @@ class Checker:
             self.count_places(rel, req, fixed, dev)
         if req.get("plate_tags") and dev:
             GamePlaces(self, rel, root, members, req, fixed or {}, dev).run()
+        if dev and (req.get("palette") or req.get("pages")):
+            check_drawing.scene(self, rel, req, members, dev, DEVICES[dev])
 
     @staticmethod
     def finite_burst(node: dict) -> bool:
@@ -643,6 +647,7 @@ class Checker:
         self.check_media()
         self.check_document()   # before the scenes, whose places the document shares
         self.check_scenes()
+        check_drawing.check_strokes(self, DEVICES)
         return self.problems
 
 

@@ -61,6 +61,12 @@ def layer(*, size, children=(), custom_class="", touch=False, tag=-1, z=0, membe
     return _node("CCLayer", props, children)
 
 
+def node(position, *, tag=-1, z=0, member=None, visible=True, children=()) -> dict:
+    """A plain node: a place the code reads, or a holder for children."""
+    props = _common(position, tag=tag, z=z, member=member, visible=visible, custom_class="")
+    return _node("CCNode", props, children)
+
+
 def sprite(file: str, position, *, size=(0, 0), tag=-1, z=0, member=None, flip_x=False, flip_y=False,
            scale=1.0, anchor=(0.5, 0.5), rotation=0.0, opacity=255, color=(255, 255, 255),
            visible=True, children=()) -> dict:
