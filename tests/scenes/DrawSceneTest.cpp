@@ -153,13 +153,28 @@ TEST_P(DrawSceneTest, StarsComeAFewAtATimeAndLiftingOrSkippingCancels) {
     EXPECT_FALSE(draw->drawHead->isVisible());
 }
 
-TEST_P(DrawSceneTest, InkFollowsTheStrokeInTheBrushColourAndSurvivesTheNextCancel) {
+TEST_P(DrawSceneTest, AChosenColourInksTheStrokeAndSurvivesTheNextCancel) {
     const float d = static_cast<float>(draw->maxDrawingDeviation);
     const CGPoint start{60, upper()};
     const std::vector<CGPoint> first = line(start, 4, d);
     const std::vector<CGPoint> second = line({60, lower()}, 4, d);
     strokes({first, second});
+    // A tap on another swatch: the brush takes its colour, the ring moves there.
+    CCSprite* swatch = nullptr;
+    for (const auto& child : draw->toolsLayer->children()) {
+        auto* s = dynamic_cast<CCSprite*>(child.get());
+        const ccColor3B now = draw->brush->color();
+        if (s && s->tag() == 1 && (s->color().r != now.r || s->color().g != now.g || s->color().b != now.b)) {
+            swatch = s;
+            break;
+        }
+    }
+    ASSERT_NE(swatch, nullptr);
+    down(swatch->position());
+    up(swatch->position());
     const ccColor3B ink = draw->brush->color();
+    EXPECT_TRUE(ink.r == swatch->color().r && ink.g == swatch->color().g && ink.b == swatch->color().b);
+    EXPECT_EQ(draw->mask->position(), swatch->position());
     down(start);
     drag(first);
     up(first.back());
