@@ -735,7 +735,10 @@ class GamePlaces:
         return (self.members.get(name) or [None])[0]
 
     def size(self, file: str) -> tuple[int, int]:
-        return png_size(self.c.res / file) if file and (self.c.res / file).is_file() else None
+        key = ("size", file)
+        if key not in self.masks:
+            self.masks[key] = png_size(self.c.res / file) if file and (self.c.res / file).is_file() else None
+        return self.masks[key]
 
     def text(self, role: str, size: int, text: str, at, turned: float = 0.0):
         """A text label's inked box on the screen (or its parent), turned
@@ -916,20 +919,46 @@ class GamePlaces:
                 self.masks[file] = None
         return self.masks[file]
 
+    def parts(self, ship: dict):
+        """What a ship draws, in its own points: its picture's alpha (pixel
+        access, width, height) and the boxes of its children and flag."""
+        key = id(ship)
+        if key not in self.masks:
+            mask = self.alpha(ship["properties"]["spriteFile"])
+            boxes = [self.child_box(k) for k in ship.get("children", []) if k["class"] == "CCSprite"]
+            boxes.append(self.flag_box(ship))
+            w, h = mask.size if mask is not None else (0, 0)
+            self.masks[key] = (mask.load() if mask is not None else None, w, h, boxes)
+        return self.masks[key]
+
     def paints(self, ship: dict, lx: float, ly: float) -> bool:
         """Whether the ship draws anything at this point of its own."""
-        p = ship["properties"]
-        mask = self.alpha(p["spriteFile"])
-        if mask is not None:
-            w, h = mask.size
-            if 0 <= lx < w and 0 <= ly < h and mask.getpixel((int(lx), int(h - 1 - ly))) > 40:
-                return True
-        boxes = [self.child_box(k) for k in ship.get("children", []) if k["class"] == "CCSprite"]
-        boxes.append(self.flag_box(ship))
+        pixels, w, h, boxes = self.parts(ship)
+        if pixels is not None and 0 <= lx < w and 0 <= ly < h and pixels[int(lx), int(h - 1 - ly)] > 40:
+            return True
         return any(b[0] <= lx <= b[2] and b[1] <= ly <= b[3] for b in boxes)
+
+    def reach(self, ship: dict):
+        """The screen box a rocking ship may draw in."""
+        key = ("reach", id(ship))
+        if key not in self.masks:
+            _, w, h, boxes = self.parts(ship)
+            p = ship["properties"]
+            corners = [(x, y) for b in boxes + [(0, 0, w, h)] for x in (b[0], b[2]) for y in (b[1], b[3])]
+            pts = []
+            for (x, y), deg in self.frames(ship):
+                for cx, cy in corners:
+                    dx, dy = turn((cx - p["anchorPoint"][0] * w) * p["scaleX"],
+                                  (cy - p["anchorPoint"][1] * h) * p["scaleY"], deg)
+                    pts.append((x + dx, y + dy))
+            self.masks[key] = (min(q[0] for q in pts), min(q[1] for q in pts),
+                               max(q[0] for q in pts), max(q[1] for q in pts))
+        return self.masks[key]
 
     def ship_under(self, ship: dict, box) -> bool:
         """Whether a rocking ship ever draws under the box (screen points)."""
+        if not overlaps(self.reach(ship), box):
+            return False
         step = 2.0 if self.dev == "iphone" else 3.0
         pts = [(box[0] + i * step, box[1] + j * step)
                for i in range(int((box[2] - box[0]) / step) + 1) for j in range(int((box[3] - box[1]) / step) + 1)]
