@@ -48,6 +48,13 @@ ccResolutionType deviceResolution() {
     return dense ? kCCResolutioniPhoneRetinaDisplay : kCCResolutioniPhone;
 }
 
+// A sprite of a decoded picture. Made from the bytes just decoded, never from
+// the texture cache, whose entry for the same path may be an older picture.
+Ref<CCSprite> spriteOf(const platform::Image& picture) {
+    Ref<CCTexture2D> texture = CCTexture2D::textureWithImage(picture, deviceResolution());
+    return texture ? CCSprite::spriteWithTexture(texture.get()) : nullptr;
+}
+
 // The whole window's size, for the corner and the closed position.
 CGSize window() { return CCDirector::sharedDirector()->winSize(); }
 
@@ -165,11 +172,7 @@ void KVTAdvertBannerLayer::downloadImages(const bannerInfo& info, const std::str
 }
 
 CCSprite* KVTAdvertBannerLayer::replacePlaceholder(CCSprite* placeholder, const std::optional<platform::Image>& picture) {
-    if (!picture) return nullptr;
-    // Made from the bytes just decoded, never from the texture cache, whose
-    // entry for this path may be an older picture.
-    Ref<CCTexture2D> texture = CCTexture2D::textureWithImage(*picture, deviceResolution());
-    Ref<CCSprite> sprite = texture ? CCSprite::spriteWithTexture(texture.get()) : nullptr;
+    Ref<CCSprite> sprite = picture ? spriteOf(*picture) : nullptr;
     if (!sprite) return nullptr;
     int z = 0;
     if (placeholder) {
@@ -200,15 +203,11 @@ void KVTAdvertBannerLayer::setupImages(Pictures& pictures) {
     shortcut = newShortcut;
     shortcut->setPosition({tabX, shortcut->boundingBox().size.height});
 
-    if (pictures.icon) {
-        Ref<CCTexture2D> texture = CCTexture2D::textureWithImage(*pictures.icon, deviceResolution());
-        Ref<CCSprite> sprite = texture ? CCSprite::spriteWithTexture(texture.get()) : nullptr;
-        if (sprite) {
-            sprite->setAnchorPoint({0, 0});
-            sprite->setPosition({0, 0});
-            shortcut->addChild(sprite.get());
-            icon = sprite.get();
-        }
+    if (Ref<CCSprite> sprite = pictures.icon ? spriteOf(*pictures.icon) : nullptr) {
+        sprite->setAnchorPoint({0, 0});
+        sprite->setPosition({0, 0});
+        shortcut->addChild(sprite.get());
+        icon = sprite.get();
     }
 
     isLoaded_ = true;
