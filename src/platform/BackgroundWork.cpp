@@ -20,9 +20,12 @@ struct Workers {
     std::list<std::unique_ptr<Worker>> running;
     std::atomic<bool> ending{false};
 
-    // The main queue is made first, so that it outlives the workers that hand
-    // results to it while the process exits.
-    Workers() { isMainThread(); }
+    // The main queue and the requests' registry are made first, so that they
+    // outlive the workers, which use them while the process exits.
+    Workers() {
+        isMainThread();
+        allowHttpRequests();
+    }
 
     // Threads that finished are joined as new ones start, so the list stays short.
     void reapFinished() {
