@@ -16,11 +16,12 @@ struct Device {
     float stripX0, stripStep, stripY;  // the strip's first number and spacing
     float originX, originY;            // the strokes' origin (letterLabel)
     const char* strokes;
+    float step;  // finger travel a frame: under the collection radius, so no star is passed by
 };
 
-const Device kTablet{"tablet", {}, 330, 92, 170, 76, 58, 512, 384, "letters_data.plist"};
+const Device kTablet{"tablet", {}, 330, 92, 170, 76, 58, 512, 384, "letters_data.plist", 16};
 const Device kPhone{"phone", {"--device", "phone", "--scale", "2"}, 154, 38, 69, 38, 25, 240, 160,
-                    "letters_data-ip.plist"};
+                    "letters_data-ip.plist", 8};
 
 std::string point(const char* verb, float x, float y) {
     char line[96];
@@ -28,9 +29,9 @@ std::string point(const char* verb, float x, float y) {
     return line;
 }
 
-// Every stroke of `number`: down on its first way point, a move every few
-// points a frame apart (a star goes the frame after it is collected), up on
-// its last, then the head's trip to the next stroke's start.
+// Every stroke of `number`: down on its first way point, a move a frame
+// (a star goes the frame after it is collected), up on its last, then the
+// head's trip to the next stroke's start.
 std::string traceScript(const Device& d, int number) {
     auto strokes = platform::readPropertyListFile(std::string(NM_TEST_RESOURCES_DIR) + "/" + d.strokes);
     if (!strokes) return "";
@@ -40,7 +41,7 @@ std::string traceScript(const Device& d, int number) {
         script += point("down", px, py) + "wait 0.02\n";
         for (const Value& p : stroke.asArray()) {
             const float x = p["x"].asFloat() + d.originX, y = p["y"].asFloat() + d.originY;
-            const int steps = std::max(1, static_cast<int>(std::hypot(x - px, y - py) / 4));
+            const int steps = std::max(1, static_cast<int>(std::ceil(std::hypot(x - px, y - py) / d.step)));
             for (int k = 1; k <= steps; ++k)
                 script += point("move", px + (x - px) * k / steps, py + (y - py) * k / steps) + "wait 0.02\n";
             px = x;
