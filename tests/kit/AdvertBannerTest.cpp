@@ -215,7 +215,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadService{"AHundredMegabytes", [](testsupport::HttpExchange& ex) { ex.streamedBytes = 100u << 20; }}),
     [](const auto& kind) { return std::string(kind.param.name); });
 
-// The one test that waits out the real five-second time-out.
+// The one test that waits out the real five-second time-out. Frames go on
+// meanwhile (one that waited for the service would take seconds), and the
+// request ends by its time-out, not by the answer a second later.
 TEST_F(AdvertBanner, AServiceAnsweringAfterSixSecondsIsGivenUpWhileFramesGoOn) {
     testsupport::HttpStandIn slow([](testsupport::HttpExchange& ex) {
         ex.delaySeconds = 6;
@@ -224,19 +226,24 @@ TEST_F(AdvertBanner, AServiceAnsweringAfterSixSecondsIsGivenUpWhileFramesGoOn) {
     KVTWebService::setApiHost(slow.host());
     Ref<KVTAdvertBannerLayer> banner = KVTAdvertBannerLayer::layer();
     scene->addChild(banner.get(), 90);
+    testing::internal::CaptureStderr();
     banner->load();
     auto start = steady_clock::now();
     duration<double> longest{0};
-    while (steady_clock::now() - start < milliseconds(5300)) {
+    int frames = 0;
+    while (steady_clock::now() - start < milliseconds(3000)) {
         auto frame = steady_clock::now();
         harness->step();
+        ++frames;
         longest = std::max<duration<double>>(longest, steady_clock::now() - frame);
         std::this_thread::sleep_for(milliseconds(10));
     }
-    EXPECT_LT(longest.count(), 0.5) << "a frame waited for the service";
     platform::waitForBackgroundWork();
-    EXPECT_LT(steady_clock::now() - start, milliseconds(5900)) << "the request outlived its time-out";
     harness->step();
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_LT(longest.count(), 2.0) << "a frame waited for the service";
+    EXPECT_GT(frames, 10);
+    EXPECT_NE(log.find("Timeout was reached"), std::string::npos) << log;
     EXPECT_FALSE(banner->isLoaded());
     EXPECT_EQ(slow.requests().size(), 1u);
 }
