@@ -6,6 +6,7 @@
 #include "engine/CCDirector.h"
 #include "engine/CCTextureCache.h"
 #include "platform/Random.h"
+#include "scenefile/CCBReader.h"
 #include "scenes/learning/MyAnimation.h"
 #include "scenes/menu/IntroScene.h"
 
@@ -22,6 +23,13 @@ void showMusicButton(CCSprite* button, bool on) {
 }
 
 }  // namespace
+
+Ref<CCScene> sceneWithLayout(const std::string& file) {
+    Ref<CCScene> scene = CCScene::node();
+    Ref<CCNode> root = CCBReader::nodeGraphFromFile(KVTAppUtils::realFileName(file));
+    if (root) scene->addChild(root.get());
+    return scene;
+}
 
 void pressButton(CCNode* scene, CCSprite* button, std::function<void()> then) {
     scene->runAction(CCSequence::actions({CCCallBlock::actionWithBlock([button] {

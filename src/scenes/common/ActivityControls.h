@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/CCLayer.h"
+#include "engine/CCScene.h"
 #include "engine/CCSprite.h"
 
 // The clouds with tags 20 to 24 among a layer's children.
@@ -48,6 +49,10 @@ private:
     CCSprite* buttonBack_ = nullptr;
     CCSprite* buttonSound_ = nullptr;
 };
+
+// A new scene holding the tree of a scene file, named before its device
+// suffix; empty when the file cannot be read (the reader has logged why).
+Ref<CCScene> sceneWithLayout(const std::string& file);
 
 // A button's press: on `scene`, the button sound and the button shrinking
 // at once, then `then` a tenth of a second later, once the press is seen.

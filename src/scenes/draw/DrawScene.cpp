@@ -72,12 +72,7 @@ void DrawScene::registerWithReader() {
         .add();
 }
 
-Ref<CCScene> DrawScene::scene() {
-    Ref<CCScene> scene = CCScene::node();
-    Ref<CCNode> root = CCBReader::nodeGraphFromFile(KVTAppUtils::realFileName("draw-scene.ccb"));
-    if (root) scene->addChild(root.get());
-    return scene;
-}
+Ref<CCScene> DrawScene::scene() { return sceneWithLayout("draw-scene.ccb"); }
 
 // ---------------------------------------------------------------------------
 // Pages

@@ -78,12 +78,7 @@ void GameScene::registerWithReader() {
         .add();
 }
 
-Ref<CCScene> GameScene::scene() {
-    Ref<CCScene> scene = CCScene::node();
-    Ref<CCNode> root = CCBReader::nodeGraphFromFile(KVTAppUtils::realFileName("game-scene.ccb"));
-    if (root) scene->addChild(root.get());
-    return scene;
-}
+Ref<CCScene> GameScene::scene() { return sceneWithLayout("game-scene.ccb"); }
 
 int GameScene::storedType() { return clampedChoice("type", SettingsManager::sharedManager()->type(), kTypes); }
 

@@ -42,12 +42,7 @@ void CountScene::registerWithReader() {
         .add();
 }
 
-Ref<CCScene> CountScene::scene() {
-    Ref<CCScene> scene = CCScene::node();
-    Ref<CCNode> root = CCBReader::nodeGraphFromFile(KVTAppUtils::realFileName("count-animal.ccb"));
-    if (root) scene->addChild(root.get());
-    return scene;
-}
+Ref<CCScene> CountScene::scene() { return sceneWithLayout("count-animal.ccb"); }
 
 int CountScene::drawKind(int& previous) {
     int k = 0;

@@ -40,12 +40,7 @@ void LearnScene::registerWithReader() {
         .add();
 }
 
-Ref<CCScene> LearnScene::scene() {
-    Ref<CCScene> scene = CCScene::node();
-    Ref<CCNode> root = CCBReader::nodeGraphFromFile(KVTAppUtils::realFileName("learn-scene.ccb"));
-    if (root) scene->addChild(root.get());
-    return scene;
-}
+Ref<CCScene> LearnScene::scene() { return sceneWithLayout("learn-scene.ccb"); }
 
 float LearnScene::windowWidth() const { return CCDirector::sharedDirector()->winSize().width; }
 
