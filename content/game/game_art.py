@@ -166,7 +166,7 @@ def plate(w: int, h: int) -> str:
     veins = "".join(f'<path d="M{cx} {cy + 6} L{f(cx + rx * 0.85 * math.cos(a))} {f(cy + ry * 0.85 * math.sin(a))}" '
                     f'stroke="#4f9e3a" stroke-width="2.5" stroke-linecap="round"/>'
                     for a in (math.radians(v) for v in (-20, 25, 70, 115, 160, 205, 245, -55)))
-    body = (f'<ellipse cx="{cx}" cy="{cy + 4}" rx="{rx + 4}" ry="{ry + 4}" fill="#1f6d99" opacity="0.35"/>'
+    body = (f'<path d="{pad}" transform="translate(0 5)" fill="#1f6d99" opacity="0.35"/>'
             f'<path d="{pad}" fill="#2f7d2a" stroke="{d.INK}" stroke-width="3" stroke-linejoin="round"/>'
             f'{veins}'
             f'<path d="M{cx - rx * 0.7} {cy + ry * 0.45} Q{cx} {cy + ry * 0.95} {cx + rx * 0.7} {cy + ry * 0.45}" '
@@ -258,7 +258,9 @@ def menu_panel(device: str) -> tuple[str, tuple[int, int]]:
     s = m["square"]
     sx, sy = m["start"]
     bw, bh = m["start_size"]
-    hole = _rounded(sx - bw / 2 - 6, h - sy - bh / 2 - 6, bw + 12, bh + 12, 22)
+    # The hole is a little smaller than the button's drawn board, so that
+    # nothing behind the menu shows round the button, pressed or not.
+    hole = _rounded(sx - bw / 2 + 3, h - sy - bh / 2 + 3, bw - 6, bh - 8, 20)
     board = _rounded(8, 8, w - 16, h - 16, 40)
     out = ['<defs><linearGradient id="panel" x1="0" y1="0" x2="0" y2="1">'
            '<stop offset="0" stop-color="#2a6db0"/><stop offset="1" stop-color="#184476"/></linearGradient></defs>',
@@ -267,7 +269,7 @@ def menu_panel(device: str) -> tuple[str, tuple[int, int]]:
            f'<path d="{board}" fill="none" stroke="{d.INK}" stroke-width="16"/>',
            f'<path d="{board}" fill="none" stroke="#d9a066" stroke-width="10"/>',
            f'<path d="{_rounded(16, 16, w - 32, h - 32, 33)}" fill="none" stroke="{d.INK}" stroke-width="2.5"/>',
-           f'<path d="{hole}" fill="none" stroke="#0e2a4d" stroke-width="5"/>']
+           f'<path d="{hole}" fill="none" stroke="#0e2a4d" stroke-width="6"/>']
     # Soft bands between the rows.
     rows = m["rows"]
     for upper, lower in zip(rows, rows[1:]):

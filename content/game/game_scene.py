@@ -54,10 +54,10 @@ def _bursts(p: dict) -> list[dict]:
     out = []
     for i, (at, (r, g, b)) in enumerate(zip(p["fireworks"], colours)):
         out.append(ccb.particles(
-            "game-spark.png", at, tag=i + 1, rate=900, duration=0.15, total=140,
-            life=1.3, life_var=0.35, start_size=30 * u, start_size_var=8 * u, end_size=6 * u,
+            "game-spark.png", at, tag=i + 1, rate=900, duration=0.1, total=90,
+            life=1.4, life_var=0.3, start_size=16 * u, start_size_var=4 * u, end_size=3 * u,
             start_color=(r, g, b, 1.0), start_color_var=(0.1, 0.1, 0.1, 0.0), end_color=(r, g, b, 0.0),
-            gravity=(0, -140 * u), angle=90, angle_var=180, speed=220 * u, speed_var=70 * u,
+            gravity=(0, -90 * u), angle=90, angle_var=180, speed=240 * u, speed_var=40 * u,
             blend=ccb.BLEND_ADD))
     return out
 
