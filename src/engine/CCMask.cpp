@@ -89,6 +89,14 @@ void CCMask::pass(bool clear, ccColor4F clearColor, bool drawObject) {
     }
     masked_->end();
     if (clipped) renderer.enableScissor(box.x, box.y, box.width, box.height);
+    // Cleared to transparent and then drawn only where the object is: the
+    // rest of the texture adds nothing, so only the object's box is drawn.
+    if (clear && clearColor.a == 0 && drawObject && objectSprite_) {
+        const CGRect b = objectSprite_->boundingBox();
+        masked_->setShownRect(CGRectMake(b.origin.x - 1, b.origin.y - 1, b.size.width + 2, b.size.height + 2));
+    } else {
+        masked_->showAll();
+    }
 }
 
 void CCMask::visit() {

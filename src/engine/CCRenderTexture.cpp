@@ -2,6 +2,7 @@
 
 #include <GLES2/gl2.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/CCDirector.h"
@@ -110,9 +111,22 @@ void CCRenderTexture::clear(float r, float g, float b, float a) {
     if (r == 0 && g == 0 && b == 0 && a == 0) blank_ = true;
 }
 
+void CCRenderTexture::setShownRect(CGRect rect) {
+    if (!sprite_) return;
+    const float left = std::max(0.0f, rect.origin.x), bottom = std::max(0.0f, rect.origin.y);
+    const float right = std::min(contentSize_.width, rect.origin.x + rect.size.width);
+    const float top = std::min(contentSize_.height, rect.origin.y + rect.size.height);
+    nothingShown_ = right <= left || top <= bottom;
+    if (nothingShown_) return;
+    // The texture's row 0 is the picture's bottom; the sprite, turned upright,
+    // stands centred on the node's origin when it shows the whole picture.
+    sprite_->setTextureRect(CGRectMake(left, bottom, right - left, top - bottom));
+    sprite_->setPosition({(left + right - contentSize_.width) / 2, (bottom + top - contentSize_.height) / 2});
+}
+
 void CCRenderTexture::visit() {
     // Only the picture's own sprite to draw, and it is transparent.
-    if (blank_ && children().size() <= 1) return;
+    if ((blank_ || nothingShown_) && children().size() <= 1) return;
     CCNode::visit();
 }
 

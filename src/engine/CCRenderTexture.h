@@ -39,6 +39,11 @@ public:
     // blank texture is not drawn at all, which saves a window-sized fill and
     // changes no pixel.
     bool isBlank() const { return blank_; }
+    // Draws only this part of the picture (points, origin bottom-left, cut to
+    // the picture), for a caller that knows everything outside it is
+    // transparent: the rest of a window-sized quad is fill for nothing.
+    void setShownRect(CGRect rect);
+    void showAll() { setShownRect({{0, 0}, contentSize_}); }
     void visit() override;
 
 private:
@@ -53,4 +58,5 @@ private:
     };
     std::vector<Saved> saved_;
     bool blank_ = true;
+    bool nothingShown_ = false;
 };

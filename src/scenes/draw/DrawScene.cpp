@@ -215,6 +215,7 @@ void DrawScene::initGame() {
     canvasRect = CGRectMake(0, 0, win.width, win.height);
     canvas = makeCanvas();
     tempCanvas = makeCanvas();
+    canvasInk_ = tempInk_ = stamped_ = CGRectZero;
     clearPathList();
     currentPath = 0;
     loadPaths();
@@ -409,6 +410,7 @@ void DrawScene::cancelDraw() {
         tempCanvas->clear(0, 0, 0, 0);
     else
         tempCanvas = makeCanvas();
+    tempInk_ = CGRectZero;
     setupWaypointsForCurrentPath();
 }
 
@@ -429,13 +431,34 @@ CGPoint DrawScene::convertToCanvasPoint(CGPoint p) const {
     return {p.x - canvasRect.origin.x, p.y - canvasRect.origin.y};
 }
 
+namespace {
+
+CGRect unite(CGRect a, CGRect b) {
+    if (a.size.width <= 0 || a.size.height <= 0) return b;
+    if (b.size.width <= 0 || b.size.height <= 0) return a;
+    const float left = std::min(a.origin.x, b.origin.x), bottom = std::min(a.origin.y, b.origin.y);
+    const float right = std::max(a.origin.x + a.size.width, b.origin.x + b.size.width);
+    const float top = std::max(a.origin.y + a.size.height, b.origin.y + b.size.height);
+    return CGRectMake(left, bottom, right - left, top - bottom);
+}
+
+}  // namespace
+
 void DrawScene::drawLineFromPoint(CGPoint a, CGPoint b) {
     if (!brush) return;
     const int n = static_cast<int>(distanceBetween(a, b));
     for (int i = 0; i <= n; ++i) {
         brush->setPosition(KVTAppUtils::pointOnLineWithPoint1(a, b, static_cast<float>(i)));
         brush->visit();
+        stamped_ = unite(stamped_, brush->boundingBox());
     }
+}
+
+void DrawScene::showInk(CCRenderTexture* target, CGRect& ink) {
+    ink = unite(ink, stamped_);
+    stamped_ = CGRectZero;
+    // A point of margin for the brush's smoothed edge.
+    if (target) target->setShownRect(CGRectMake(ink.origin.x - 1, ink.origin.y - 1, ink.size.width + 2, ink.size.height + 2));
 }
 
 void DrawScene::drawPath(bool all) {
@@ -443,6 +466,7 @@ void DrawScene::drawPath(bool all) {
     if (drawPathPoints.size() == 1) {
         brush->setPosition(drawPathPoints.front());
         brush->visit();
+        stamped_ = unite(stamped_, brush->boundingBox());
         return;
     }
     if (!all) {
@@ -457,6 +481,7 @@ void DrawScene::endDraw() {
         canvas->begin();
         drawPath(true);
         canvas->end();
+        showInk(canvas.get(), canvasInk_);
     }
     drawPathPoints.clear();
 }
@@ -466,6 +491,7 @@ void DrawScene::paintNewestInk() {
     tempCanvas->begin();
     drawPath(false);
     tempCanvas->end();
+    showInk(tempCanvas.get(), tempInk_);
 }
 
 void DrawScene::setMaskPosition() {

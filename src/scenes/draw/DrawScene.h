@@ -113,6 +113,9 @@ private:
     void orderCheck();
     void paintNewestInk();
     Ref<CCRenderTexture> makeCanvas();
+    // Grows a canvas's inked area by what the brush stamped since the last
+    // call, and draws only that area of it.
+    void showInk(CCRenderTexture* target, CGRect& ink);
     void collectAlong(CGPoint from, CGPoint to);
 
     DraggableClouds clouds;
@@ -121,5 +124,9 @@ private:
     CGPoint menuStartPos{};
     CGRect canvasRect{};
     bool exit = false;
+    // Where the brush has stamped since the canvases were last wiped (canvas
+    // points, empty when none), and what the stamps of the current drawing
+    // call cover.
+    CGRect canvasInk_{}, tempInk_{}, stamped_{};
     Ref<CCSprite> heldHighlight_;  // colorHighlight, out of the tree
 };
