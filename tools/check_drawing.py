@@ -74,27 +74,27 @@ def _find(node: dict, member: str) -> dict | None:
 
 
 def check_strokes(c, screens: dict) -> None:
-    spec = c.m.get("strokes")
-    if not spec:
+    rules = c.m.get("strokes")
+    if not rules:
         return
     if Image is None:
         c.fail("the strokes check needs Pillow (python3-pil)")
         return
-    for rel, device in spec["files"].items():
+    for rel, device in rules["files"].items():
         data = c.plist(rel)
         if data is None:
             continue
-        scene = c.plist(_device(spec["scene"], device))
-        origin = _find(scene["nodeGraph"], spec["origin"]) if isinstance(scene, dict) else None
+        scene = c.plist(_device(rules["scene"], device))
+        origin = _find(scene["nodeGraph"], rules["origin"]) if isinstance(scene, dict) else None
         if origin is None:
-            c.fail(f"{rel}: {spec['scene']} for {device} has no {spec['origin']}, the strokes' origin")
+            c.fail(f"{rel}: {rules['scene']} for {device} has no {rules['origin']}, the strokes' origin")
             continue
-        _strokes(c, rel, data, device, origin["properties"]["position"], spec, screens[device])
+        _strokes(c, rel, data, device, origin["properties"]["position"], rules, screens[device])
 
 
-def _strokes(c, rel: str, data, device: str, origin, spec: dict, screen) -> None:
-    numbers = spec["numbers"]
-    tol = spec["tolerance"][device]
+def _strokes(c, rel: str, data, device: str, origin, rules: dict, screen) -> None:
+    numbers = rules["numbers"]
+    tol = rules["tolerance"][device]
     reach = tol // 2
     if not isinstance(data, list) or len(data) < numbers:
         c.fail(f"{rel}: the root should be an array of {numbers} numbers")
@@ -108,7 +108,7 @@ def _strokes(c, rel: str, data, device: str, origin, spec: dict, screen) -> None
             continue
         pics = []
         for scale in (1, 2):
-            name = _scaled(_device(spec["digits"] % n, device), scale)
+            name = _scaled(_device(rules["digits"] % n, device), scale)
             if (c.res / name).is_file():
                 pics.append((name, scale, *_rgba(c.res / name)))
             else:
