@@ -37,25 +37,18 @@ Z_BACKGROUND, Z_CLOUDS, Z_PAGES, Z_STRIP, Z_MARKER, Z_TOOLS = 0, 1, 2, 3, 4, 5
 Z_STARS, Z_BUBBLES, Z_BUTTONS = 7, 8, 20
 
 
-def _dev(name: str, device: str) -> str:
-    stem, ext = name.rsplit(".", 1)
-    return f"{stem}~{device}.{ext}"
-
-
 def build(device: str) -> dict:
     p = places(device)
     w, h = p["screen"]
 
     def img(name: str) -> str:
-        return _dev(name, device)
+        return ccb.device_name(name, device)
 
     def sz(name: str):
         return size(name, device)
 
     kids = [ccb.sprite(img("draw-bg.png"), (w / 2, h / 2), size=(w, h), z=Z_BACKGROUND)]
-    for i, (x, y) in enumerate(p["clouds"]):
-        name = f"cloud{i + 1}.png"
-        kids.append(ccb.sprite(img(name), (x, y), size=sz(name), tag=20 + i, z=Z_CLOUDS))
+    kids += ccb.clouds(p["clouds"], device, size, z=Z_CLOUDS)
     # The page on view (tag 1) and the one that takes the next page (2), to
     # the right; the code places them again as it fills them.
     for tag, at in ((1, 0), (2, w)):

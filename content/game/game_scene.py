@@ -27,20 +27,15 @@ Z_DIM, Z_PANELS, Z_NEW_GAME, Z_FIREWORKS, Z_BUTTONS, Z_MENU = 40, 50, 60, 70, 80
 DIM_OPACITY = 150
 
 
-def _dev(name: str, device: str) -> str:
-    stem, ext = name.rsplit(".", 1)
-    return f"{stem}~{device}.{ext}"
-
-
 def _ship(device: str, which: str, place) -> dict:
     mirrored = which == "ship2"
     s = ship(device, mirrored)
     w, h = s["size"]
     ax, ay = s["score"]
-    img = _dev(f"game-{which}.png", device)
-    kids = [ccb.sprite(_dev("game-pinwheel.png", device), s["pinwheel"], size=size("game-pinwheel.png", device),
+    img = ccb.device_name(f"game-{which}.png", device)
+    kids = [ccb.sprite(ccb.device_name("game-pinwheel.png", device), s["pinwheel"], size=size("game-pinwheel.png", device),
                        tag=1, z=1),
-            ccb.sprite(_dev("game-board.png", device), s["board"], size=size("game-board.png", device), tag=2, z=2)]
+            ccb.sprite(ccb.device_name("game-board.png", device), s["board"], size=size("game-board.png", device), tag=2, z=2)]
     return ccb.sprite(img, place, size=(w, h), anchor=(ax / w, ay / h), scale=s["scale"], member=which,
                       z=Z_SHIP1 if which == "ship1" else Z_SHIP2, children=kids)
 
@@ -68,15 +63,13 @@ def build(device: str) -> dict:
     u = p["unit"]
 
     def img(name: str) -> str:
-        return _dev(name, device)
+        return ccb.device_name(name, device)
 
     def sz(name: str):
         return size(name, device)
 
     kids = [ccb.sprite(img("game-bg.png"), (w / 2, h / 2), size=(w, h), z=Z_LAKE)]
-    for i, (x, y) in enumerate(p["clouds"]):
-        name = f"cloud{i + 1}.png"
-        kids.append(ccb.sprite(img(name), (x, y), size=sz(name), tag=20 + i, z=Z_CLOUDS))
+    kids += ccb.clouds(p["clouds"], device, size, z=Z_CLOUDS)
 
     # The timer: a track, and on it the bar, anchored at its left end.
     tw, th = sz("game-bar-track.png")

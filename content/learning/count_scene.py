@@ -21,17 +21,12 @@ Z_MEADOW, Z_CLOUDS, Z_CAPTION, Z_BUTTONS = 0, 1, 3, 10
 Z_BALLS = 20        # inside the meadow: above every animal (theirs are 3 to 7)
 
 
-def _dev(name: str, device: str) -> str:
-    stem, ext = name.rsplit(".", 1)
-    return f"{stem}~{device}.{ext}"
-
-
 def build(device: str) -> dict:
     p = places(device)
     w, h = p["screen"]
 
     def img(name: str) -> str:
-        return _dev(name, device)
+        return ccb.device_name(name, device)
 
     def sz(name: str):
         return size(name, device)
@@ -40,9 +35,7 @@ def build(device: str) -> dict:
              for i, at in enumerate(p["balls"])]
     kids = [ccb.sprite(img("count-bg.png"), (w / 2, h / 2), size=(w, h), z=Z_MEADOW, member="mainLayer",
                        children=balls)]
-    for i, (x, y) in enumerate(p["clouds"]):
-        name = f"cloud{i + 1}.png"
-        kids.append(ccb.sprite(img(name), (x, y), size=sz(name), tag=20 + i, z=Z_CLOUDS))
+    kids += ccb.clouds(p["clouds"], device, size, z=Z_CLOUDS)
     kids.append(ccb.sprite(img("count-caption.png"), p["caption"], size=sz("count-caption.png"), z=Z_CAPTION))
     kids.append(ccb.sprite(img("button_back.png"), p["back"], size=sz("button_back.png"), z=Z_BUTTONS,
                            member="buttonBack"))

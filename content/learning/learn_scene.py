@@ -21,25 +21,18 @@ from screen import size
 Z_BACKGROUND, Z_CLOUDS, Z_PAGES, Z_STRIP, Z_MARKER, Z_CAPTION, Z_BUTTONS = 0, 1, 2, 3, 4, 5, 10
 
 
-def _dev(name: str, device: str) -> str:
-    stem, ext = name.rsplit(".", 1)
-    return f"{stem}~{device}.{ext}"
-
-
 def build(device: str) -> dict:
     p = places(device)
     w, h = p["screen"]
 
     def img(name: str) -> str:
-        return _dev(name, device)
+        return ccb.device_name(name, device)
 
     def sz(name: str):
         return size(name, device)
 
     kids = [ccb.sprite(img("learn-bg.png"), (w / 2, h / 2), size=(w, h), z=Z_BACKGROUND)]
-    for i, (x, y) in enumerate(p["clouds"]):
-        name = f"cloud{i + 1}.png"
-        kids.append(ccb.sprite(img(name), (x, y), size=sz(name), tag=20 + i, z=Z_CLOUDS))
+    kids += ccb.clouds(p["clouds"], device, size, z=Z_CLOUDS)
     # The pages: current (tag 1) in view, the following (2) to the right and
     # the preceding (3) to the left; the code places them again as it fills them.
     for tag, at in ((1, 0), (2, w), (3, -w)):

@@ -15,27 +15,20 @@ from menu_layout import places, size
 NAME = "main-menu.ccb"
 
 
-def _dev(name: str, device: str) -> str:
-    stem, ext = name.rsplit(".", 1)
-    return f"{stem}~{device}.{ext}"
-
-
 def build(device: str) -> dict:
     p = places(device)
     u = p["unit"]
     w, h = p["screen"]
 
     def img(name: str) -> str:
-        return _dev(name, device)
+        return ccb.device_name(name, device)
 
     def sz(name: str):
         return size(name, device)
 
     kids = [ccb.sprite(img("main-menu-bg.png"), (w / 2, h / 2), size=(w, h), z=0)]
 
-    for i, (x, y) in enumerate(p["clouds"]):
-        name = f"cloud{i + 1}.png"
-        kids.append(ccb.sprite(img(name), (x, y), size=sz(name), tag=20 + i, z=1))
+    kids += ccb.clouds(p["clouds"], device, size, z=1)
 
     left, bottom, right, top = p["tree"]
     kids.append(ccb.sprite(img("main-menu-tree.png"), ((left + right) / 2, (bottom + top) / 2),

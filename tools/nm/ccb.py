@@ -11,6 +11,8 @@ particle colours, two GL blend factors for blend functions.
 """
 from __future__ import annotations
 
+from common import device_name
+
 GL_ONE = 1
 GL_SRC_ALPHA = 770
 GL_ONE_MINUS_SRC_ALPHA = 771
@@ -157,3 +159,11 @@ def walk(node: dict):
     yield node
     for child in node.get("children", []):
         yield from walk(child)
+
+
+def clouds(places, device: str, size, *, z: int) -> list[dict]:
+    """The drifting clouds, tags 20 to 24: every scene's code finds them by tag.
+    `size(picture, device)` gives each picture's size in points."""
+    return [sprite(device_name(f"cloud{i + 1}.png", device), at, size=size(f"cloud{i + 1}.png", device),
+                   tag=20 + i, z=z)
+            for i, at in enumerate(places)]
