@@ -1,5 +1,8 @@
 #include "scenes/common/ActivityControls.h"
 
+#include <numeric>
+#include <utility>
+
 #include "app/KVSoundManager.h"
 #include "app/KVTAppUtils.h"
 #include "engine/CCActions.h"
@@ -23,6 +26,30 @@ void showMusicButton(CCSprite* button, bool on) {
 }
 
 }  // namespace
+
+std::vector<std::size_t> randomOrder(std::size_t count) {
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    const int n = static_cast<int>(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const int i = platform::randomBelow(n);
+        const int j = platform::randomBelow(n);
+        std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)]);
+    }
+    return order;
+}
+
+void dropInRandomOrder(const std::vector<CCLabelTTF*>& labels, CGPoint drop) {
+    const std::vector<std::size_t> order = randomOrder(labels.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        labels[order[k]]->runAction(
+            CCSequence::actions({CCDelayTime::actionWithDuration(0.1f * static_cast<float>(k)).get(),
+                                 CCSpawn::actions({CCFadeIn::actionWithDuration(0.3f).get(),
+                                                   CCMoveBy::actionWithDuration(0.3f, drop).get()})
+                                     .get()})
+                .get());
+    }
+}
 
 Ref<CCScene> sceneWithLayout(const std::string& file) {
     Ref<CCScene> scene = CCScene::node();
@@ -77,7 +104,7 @@ bool DraggableClouds::drag(CGPoint p) {
 bool DraggableClouds::release() {
     if (!cloudIsTouched) return false;
     cloudIsTouched = false;
-    if (cloud) MyAnimation::moveLeftForever(cloud, static_cast<float>(30 + 7 * (platform::arc4random() % 5)));
+    if (cloud) MyAnimation::moveLeftForever(cloud, static_cast<float>(30 + 7 * platform::randomBelow(5)));
     cloud = nullptr;
     return true;
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "engine/CCLabelTTF.h"
 #include "engine/CCLayer.h"
 #include "engine/CCScene.h"
 #include "engine/CCSprite.h"
@@ -49,6 +50,12 @@ private:
     CCSprite* buttonBack_ = nullptr;
     CCSprite* buttonSound_ = nullptr;
 };
+
+// The indices 0..count-1 mixed by as many random exchanges as there are.
+std::vector<std::size_t> randomOrder(std::size_t count);
+// Labels dropping into place one after another in random order: each, 0.1 s
+// after the one before, fades in over 0.3 s while it moves by `drop`.
+void dropInRandomOrder(const std::vector<CCLabelTTF*>& labels, CGPoint drop);
 
 // A new scene holding the tree of a scene file, named before its device
 // suffix; empty when the file cannot be read (the reader has logged why).

@@ -239,7 +239,7 @@ void DrawScene::endGame() {
     });
     auto praise = CCCallBlock::actionWithBlock([] {
         const platform::Value& good = settings()["VoicesGood"];
-        KVSoundManager::sharedManager()->playVoice(good[static_cast<int>(platform::arc4random() % 3)].asString());
+        KVSoundManager::sharedManager()->playVoice(good[platform::randomBelow(3)].asString());
     });
     auto turn = CCCallBlock::actionWithBlock([this, m] { turnPage(m); });
     runAction(CCSequence::actions({reward.get(), CCDelayTime::actionWithDuration(1.0f).get(), praise.get(),
@@ -252,15 +252,18 @@ void DrawScene::endGame() {
 // Tracing
 
 void DrawScene::loadPaths() {
-    const char* name = KVTAppUtils::isPad() ? "letters_data" : "letters_data-ip";
-    const auto file = platform::Bundle::main().pathForResource(name, "plist");
-    const auto strokes = file ? platform::readPropertyListFile(*file) : std::nullopt;
-    if (!strokes) {
-        platform::log("draw: no strokes file %s.plist", name);
-        return;
+    // Read once a scene: every page takes its number from the same file.
+    if (!strokesFile_) {
+        const char* name = KVTAppUtils::isPad() ? "letters_data" : "letters_data-ip";
+        const auto file = platform::Bundle::main().pathForResource(name, "plist");
+        strokesFile_ = file ? platform::readPropertyListFile(*file) : std::nullopt;
+        if (!strokesFile_) {
+            platform::log("draw: no strokes file %s.plist", name);
+            return;
+        }
     }
     clearPathList();
-    const platform::Value& number = (*strokes)[curIndex - 1];
+    const platform::Value& number = (*strokesFile_)[curIndex - 1];
     if (!number.isArray() || number.size() == 0) {
         platform::log("draw: the strokes file has no strokes for %d", curIndex);
     }

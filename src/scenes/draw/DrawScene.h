@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "engine/CCLayer.h"
@@ -22,6 +23,7 @@
 #include "engine/CCRenderTexture.h"
 #include "engine/CCScene.h"
 #include "engine/CCSprite.h"
+#include "platform/Value.h"
 #include "scenefile/CCBReader.h"
 #include "scenes/common/ActivityControls.h"
 
@@ -129,4 +131,5 @@ private:
     // call cover.
     CGRect canvasInk_{}, tempInk_{}, stamped_{};
     Ref<CCSprite> heldHighlight_;  // colorHighlight, out of the tree
+    std::optional<platform::Value> strokesFile_;
 };

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <numeric>
 #include <utility>
 
 #include "app/KVSoundManager.h"
@@ -32,8 +31,6 @@ constexpr float kScaleSteps[kDifficulties] = {0.0015f, 0.0022f, 0.003f};
 const char* const kSigns[] = {"", "+", "-", "x", ":"};
 
 const char* const kBook = "P22UndergroundCYPro-Book";
-
-std::uint32_t random(std::uint32_t range) { return platform::arc4random() % range; }
 
 bool pad() { return KVTAppUtils::isPad(); }
 
@@ -333,10 +330,10 @@ void GameScene::resetLevel() {
 }
 
 void GameScene::shuffle() {
-    const auto count = static_cast<std::uint32_t>(Numbers.size());
+    const auto count = static_cast<int>(Numbers.size());
     if (count == 0) return;
     for (int n = 0; n < kAnswers; ++n) {
-        const std::uint32_t i = random(count), j = random(count);
+        const int i = platform::randomBelow(count), j = platform::randomBelow(count);
         if (i == j) continue;
         const CGPoint a = Numbers[i]->position();
         Numbers[i]->setPosition(Numbers[j]->position());
@@ -344,25 +341,7 @@ void GameScene::shuffle() {
     }
 }
 
-void GameScene::numbersApear() {
-    const auto count = static_cast<std::uint32_t>(Numbers.size());
-    if (count == 0) return;
-    std::vector<std::size_t> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    for (int n = 0; n < kAnswers; ++n) {
-        const std::uint32_t i = random(count), j = random(count);
-        if (i != j) std::swap(order[i], order[j]);
-    }
-    const CGPoint drop = pad() ? CGPoint{0, -55} : CGPoint{0, -37};
-    for (std::size_t k = 0; k < count; ++k) {
-        Numbers[order[k]]->runAction(
-            CCSequence::actions({CCDelayTime::actionWithDuration(0.1f * static_cast<float>(k)).get(),
-                                 CCSpawn::actions({CCFadeIn::actionWithDuration(0.3f).get(),
-                                                   CCMoveBy::actionWithDuration(0.3f, drop).get()})
-                                     .get()})
-                .get());
-    }
-}
+void GameScene::numbersApear() { dropInRandomOrder(Numbers, pad() ? CGPoint{0, -55} : CGPoint{0, -37}); }
 
 void GameScene::markPlates() {
     for (CCLabelTTF* answer : Numbers) {
@@ -470,7 +449,7 @@ void GameScene::checkAnswer() {
 }
 
 void GameScene::fire(CGPoint from, CGPoint to) {
-    const int n = static_cast<int>(random(6)) + 1;
+    const int n = platform::randomBelow(6) + 1;
     KVSoundManager::sharedManager()->playVoice("boom.mp3");
     Ref<CCSprite> fruit = CCSprite::spriteWithFile(numbered("fruit%d.png", n));
     if (!fruit) return;
@@ -548,7 +527,8 @@ void GameScene::endGame() {
 }
 
 void GameScene::NumberFlyAway(CCNode* node) {
-    const float k = static_cast<float>(random(30)), m = static_cast<float>(random(30));
+    const auto k = static_cast<float>(platform::randomBelow(30));
+    const auto m = static_cast<float>(platform::randomBelow(30));
     const bool left = (platform::arc4random() & 1) != 0;
     node->runAction(CCSpawn::actions({CCJumpBy::actionWithDuration(0.4f, {left ? -(150 + k) : 150 + k, 50 + m}, 30, 1).get(),
                                       CCFadeOut::actionWithDuration(0.4f).get(),

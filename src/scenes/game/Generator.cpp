@@ -30,11 +30,6 @@ Ranges rangesFor(int level) {
     return table[level - 1];
 }
 
-// Uniform-ish value in 0..n-1, the modulo of a 32-bit draw; n must be >= 1.
-int randomBelow(int n) {
-    return static_cast<int>(platform::arc4random() % static_cast<std::uint32_t>(n));
-}
-
 // Fills the four wrong answers from the eight candidates start..start+7,
 // skipping the answer itself and anything below floor. The caller's start
 // keeps answer+1..answer+5 among the candidates, so four are always found.
@@ -68,8 +63,8 @@ Generator::Task Generator::randomData(int type, int difficult) {
 
 Generator::Task Generator::addition(int difficult) {
     const Ranges r = rangesFor(levelOf(difficult));
-    const int a = r.min + randomBelow(r.max - r.min);
-    const int b = randomBelow(r.max - a);
+    const int a = r.min + platform::randomBelow(r.max - r.min);
+    const int b = platform::randomBelow(r.max - a);
     platform::log("a=%i\nb=%i", a, b);
     Task task{kAddition, a, b, a + b};
     const int sum = a + b;
@@ -90,13 +85,13 @@ Generator::Task Generator::subtraction(int difficult) {
 Generator::Task Generator::multyplication(int difficult) {
     const int level = levelOf(difficult);
     const Ranges r = rangesFor(level);
-    const int x = r.lo + randomBelow(r.hi - r.lo);
+    const int x = r.lo + platform::randomBelow(r.hi - r.lo);
     const int bound = (r.pmax + 2) / x + 1;
-    int n = randomBelow(bound);
+    int n = platform::randomBelow(bound);
     // The hardest level wants no trivial 0, 1 or 2 factors; the bound always
     // reaches 3 there, so this ends.
     if (level == 3) {
-        while (n < 3) n = randomBelow(bound);
+        while (n < 3) n = platform::randomBelow(bound);
     }
     while (x * n > r.pmax) --n;
     Task task{kMultiplication, x, n, x * n};

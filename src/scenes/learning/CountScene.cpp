@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <numeric>
 #include <utility>
 
 #include "app/KVSoundManager.h"
@@ -29,8 +28,6 @@ const platform::Value& countSettings() { return SettingsManager::sharedManager()
 
 CGPoint toGL(UITouch* touch) { return CCDirector::sharedDirector()->convertTouchToGL(touch); }
 
-std::uint32_t random(std::uint32_t range) { return platform::arc4random() % range; }
-
 }  // namespace
 
 void CountScene::registerWithReader() {
@@ -47,7 +44,7 @@ Ref<CCScene> CountScene::scene() { return sceneWithLayout("count-animal.ccb"); }
 int CountScene::drawKind(int& previous) {
     int k = 0;
     do {
-        k = static_cast<int>(random(9)) + 1;
+        k = platform::randomBelow(9) + 1;
     } while (k == previous);
     previous = k;
     // There is no second kind to show: a drawn 2 shows the first.
@@ -57,7 +54,11 @@ int CountScene::drawKind(int& previous) {
 std::array<int, 5> CountScene::drawChoices(int n) {
     std::array<int, kChoices> choices{};
     for (int i = 0; i < kChoices; ++i) choices[i] = n <= 5 ? n + i : n - i;
-    for (int i = 0; i < kChoices; ++i) std::swap(choices[random(kChoices)], choices[random(kChoices)]);
+    for (int swaps = 0; swaps < kChoices; ++swaps) {
+        const int i = platform::randomBelow(kChoices);
+        const int j = platform::randomBelow(kChoices);
+        std::swap(choices[i], choices[j]);
+    }
     return choices;
 }
 
@@ -109,7 +110,7 @@ void CountScene::resetGame() {
     animals.clear();
 
     const int k = drawKind(previousKind);
-    const int n = static_cast<int>(random(9)) + 1;
+    const int n = platform::randomBelow(9) + 1;
     rightAnswer = n;
     const std::array<int, kChoices> choices = drawChoices(n);
 
@@ -166,38 +167,21 @@ void CountScene::resetGame() {
     runAction(CCSequence::actions({appear.get(), CCDelayTime::actionWithDuration(0.5f).get(), ask.get()}).get());
 }
 
-template <class Node, class Appear>
-void CountScene::inRandomOrder(const std::vector<Node*>& nodes, Appear appear) {
-    const std::size_t count = nodes.size();
-    if (count == 0) return;
-    std::vector<std::size_t> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    for (std::size_t i = 0; i < count; ++i) std::swap(order[random(count)], order[random(count)]);
-    for (std::size_t j = 0; j < count; ++j) appear(nodes[order[j]], static_cast<float>(j));
-}
-
 void CountScene::animalsApear() {
-    inRandomOrder(animals, [](CCSprite* animal, float j) {
-        animal->runAction(CCSequence::actions({CCDelayTime::actionWithDuration(0.1f * j).get(),
-                                               CCFadeIn::actionWithDuration(0.1f).get()})
-                              .get());
-    });
+    const std::vector<std::size_t> order = randomOrder(animals.size());
+    for (std::size_t j = 0; j < order.size(); ++j) {
+        animals[order[j]]->runAction(
+            CCSequence::actions({CCDelayTime::actionWithDuration(0.1f * static_cast<float>(j)).get(),
+                                 CCFadeIn::actionWithDuration(0.1f).get()})
+                .get());
+    }
 }
 
-void CountScene::numbersApear() {
-    const CGPoint drop = KVTAppUtils::isPad() ? CGPoint{0, -55} : CGPoint{0, -30};
-    inRandomOrder(Numbers, [drop](CCLabelTTF* number, float j) {
-        number->runAction(CCSequence::actions({CCDelayTime::actionWithDuration(0.1f * j).get(),
-                                               CCSpawn::actions({CCFadeIn::actionWithDuration(0.3f).get(),
-                                                                 CCMoveBy::actionWithDuration(0.3f, drop).get()})
-                                                   .get()})
-                              .get());
-    });
-}
+void CountScene::numbersApear() { dropInRandomOrder(Numbers, KVTAppUtils::isPad() ? CGPoint{0, -55} : CGPoint{0, -30}); }
 
 void CountScene::NumberFlyAway(CCLabelTTF* number) {
-    const std::uint32_t a = random(200);
-    const std::uint32_t dy = random(200) + 50;
+    const int a = platform::randomBelow(200);
+    const int dy = platform::randomBelow(200) + 50;
     const bool left = (platform::arc4random() & 1) != 0;
     const float dx = left ? -150.0f - static_cast<float>(a) : 150.0f + static_cast<float>(a);
     number->runAction(CCSpawn::actions({CCJumpBy::actionWithDuration(0.8f, {dx, static_cast<float>(dy)}, 200, 1).get(),
@@ -214,7 +198,7 @@ void CountScene::endGame(CCLabelTTF* right) {
     enableResetGame = true;
     auto praise = CCCallBlock::actionWithBlock([] {
         const platform::Value& good = SettingsManager::sharedManager()->settings()["VoicesGood"];
-        KVSoundManager::sharedManager()->playSound(good[static_cast<int>(random(3))].asString());
+        KVSoundManager::sharedManager()->playSound(good[platform::randomBelow(3)].asString());
     });
     auto again = CCCallBlock::actionWithBlock([this] { resetGame(); });
     runAction(CCSequence::actions({CCDelayTime::actionWithDuration(1.0f).get(), praise.get(),

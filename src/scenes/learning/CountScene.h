@@ -58,10 +58,6 @@ public:
     std::vector<CCSprite*> animals;  // children of mainLayer
 
 private:
-    // Runs `appear(node, j)` on the nodes in a random order, j = 0, 1, ...
-    template <class Node, class Appear>
-    static void inRandomOrder(const std::vector<Node*>& nodes, Appear appear);
-
     DraggableClouds clouds;
     ActivityButtons buttons;
     std::vector<CCSprite*> balls;  // tags 1..3 in mainLayer
