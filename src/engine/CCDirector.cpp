@@ -9,7 +9,9 @@
 #include "engine/CCRenderer.h"
 #include "engine/CCSpriteFrame.h"
 #include "engine/CCTextureCache.h"
+#include "engine/CCViewPainter.h"
 #include "platform/Log.h"
+#include "platform/ui/Window.h"
 
 CCDirector* CCDirector::sharedDirector() {
     // Never destroyed: nodes released at exit may still ask it for the window size.
@@ -25,6 +27,7 @@ void CCDirector::setView(CCGLView* view) {
         if (app.hasView()) CCRenderer::shared().tearDown();
         app.setFrameHandler(nullptr);
         app.setTouchHandler(nullptr);
+        platform::ui::Window::main().setPainter(nullptr);
         view_ = nullptr;
         return;
     }
@@ -32,6 +35,7 @@ void CCDirector::setView(CCGLView* view) {
     if (!CCRenderer::shared().setUp()) platform::log("CCDirector: the renderer cannot start; frames stay black");
     app.setFrameHandler(this);
     app.setTouchHandler(&touchDispatcher_);
+    platform::ui::Window::main().setPainter(&CCViewPainter::shared());
     app.setAnimationInterval(animationInterval_);
     // A high-density mode asked for before the view existed applies now.
     if (contentScaleFactor_ > app.device().scale) contentScaleFactor_ = static_cast<float>(app.device().scale);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/Utf8.h"
+
 namespace json::detail {
 
 namespace {
@@ -35,24 +37,6 @@ std::string lowerHex(std::uint8_t byte) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%x", static_cast<unsigned>(byte));
     return buf;
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // One multi-byte UTF-8 sequence starting at p (whose first byte is >= 0x80).
@@ -246,7 +230,7 @@ bool Tokeniser::readEscape(std::string& out, std::string& error) {
         if (low < 0xDC00 || low > 0xDFFF) return fail(error, "Invalid low character in surrogate pair");
         unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
     }
-    appendUtf8(out, unit);
+    platform::appendUtf8(out, unit);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/Log.h"
 #include "platform/Random.h"
 #include "platform/UserDefaults.h"
+#include "platform/ui/Window.h"
 
 namespace launcher {
 namespace {
@@ -58,6 +59,10 @@ int run(int argc, char** argv, platform::ApplicationDelegate& delegate, const Ho
                          : kind == ScriptCommand::Kind::Move ? platform::TouchPhase::Moved
                                                              : platform::TouchPhase::Ended;
             app.injectTouch(0, phase, view);
+        };
+        target.type = [](const std::string& typed) { platform::ui::Window::main().insertText(typed); };
+        target.key = [](platform::ui::Key key, platform::ui::KeyModifiers modifiers) {
+            platform::ui::Window::main().keyPress(key, modifiers);
         };
         auto pendingShots = std::make_shared<std::vector<std::string>>();
         target.screenshot = [pendingShots](const std::string& file) { pendingShots->push_back(file); };

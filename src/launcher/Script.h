@@ -2,6 +2,10 @@
 //   wait S        let S seconds of frames pass (S x 60 frames)
 //   tap X Y       touch down, and lift on the next frame
 //   down X Y / move X Y / up X Y
+//   type TEXT     the rest of the line (UTF-8) typed into the focused text control
+//   key NAME      a key press: Return, Tab, Escape, BackSpace, Delete, Left,
+//                 Right, Up, Down, Home, End, PageUp, PageDown, or a letter
+//                 A C V X Y Z; modifiers before it, as in ctrl+v or shift+Tab
 //   screenshot FILE.png    the frame drawn this turn
 //   dump FILE.json         the running scene's node tree
 //   quit
@@ -14,14 +18,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/View.h"
+
 namespace launcher {
 
 struct ScriptCommand {
-    enum class Kind { Wait, Tap, Down, Move, Up, Screenshot, Dump, Quit };
+    enum class Kind { Wait, Tap, Down, Move, Up, Type, Key, Screenshot, Dump, Quit };
     Kind kind = Kind::Quit;
     double x = 0;  // seconds for wait
     double y = 0;
-    std::string file;
+    std::string file;  // also the text to type
+    platform::ui::Key key = platform::ui::Key::Return;
+    platform::ui::KeyModifiers modifiers;
     int line = 0;
 };
 
@@ -31,6 +39,8 @@ std::optional<std::vector<ScriptCommand>> parseScript(const std::string& text, s
 // What a script acts on; the launcher wires these to the application and the engine.
 struct ScriptTarget {
     std::function<void(ScriptCommand::Kind phase, double x, double y)> touch;  // Down, Move or Up
+    std::function<void(const std::string& text)> type;
+    std::function<void(platform::ui::Key key, platform::ui::KeyModifiers modifiers)> key;
     std::function<void(const std::string& file)> screenshot;  // written after this frame is drawn
     std::function<void(const std::string& file)> dump;
     std::function<void()> quit;

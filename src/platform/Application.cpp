@@ -10,6 +10,7 @@
 #include "platform/BackgroundWork.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
+#include "platform/ui/Window.h"
 
 namespace platform {
 
@@ -107,6 +108,8 @@ bool Application::createView(const ViewConfig& config) {
         return false;
     }
     SDL_GL_MakeCurrent(native_->window, native_->context);
+    // SDL starts with text input on; it is on only while a text control has the focus.
+    SDL_StopTextInput();
     native_->vsync = !options_.headless && SDL_GL_SetSwapInterval(1) == 0;
     if (options_.headless) SDL_GL_SetSwapInterval(0);
     updateViewport();
@@ -141,18 +144,41 @@ Point Application::windowToView(float x, float y) const {
             (pyTop - topOfViewport) * d.heightPoints / viewport_.height};
 }
 
+Point Application::viewToWindow(Point p) const {
+    if (!hasView()) return p;
+    int ww = 1, wh = 1, dw = 1, dh = 1;
+    SDL_GetWindowSize(native_->window, &ww, &wh);
+    SDL_GL_GetDrawableSize(native_->window, &dw, &dh);
+    const DeviceProfile& d = options_.device;
+    const float topOfViewport = static_cast<float>(dh - viewport_.y - viewport_.height);
+    const float px = viewport_.x + p.x * viewport_.width / d.widthPoints;
+    const float py = topOfViewport + p.y * viewport_.height / d.heightPoints;
+    return {px * ww / std::max(1, dw), py * wh / std::max(1, dh)};
+}
+
 void Application::dispatch(TouchPhase phase, const TouchSet& touches) {
     if (touches.empty()) return;
     // injectTouch hands over one touch at a time: route by it.
     const Touch* touch = touches.front();
-    auto owned = std::find(overlayTouches_.begin(), overlayTouches_.end(), touch);
-    bool toOverlay = phase == TouchPhase::Began ? overlayTouchHandler_ != nullptr : owned != overlayTouches_.end();
-    if (phase == TouchPhase::Began && toOverlay) {
-        overlayTouches_.push_back(touch);
-    } else if ((phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) && owned != overlayTouches_.end()) {
-        overlayTouches_.erase(owned);
+    auto owned = std::find_if(routes_.begin(), routes_.end(), [&](const auto& r) { return r.first == touch; });
+    Route route = Route::Engine;
+    if (phase == TouchPhase::Began) {
+        ui::Window& views = ui::Window::main();
+        if (views.claimsTouch(touch->locationInView())) {
+            route = Route::Views;
+        } else {
+            // A touch anywhere else ends editing, as a tap outside a text field does.
+            views.endEditing();
+            route = overlayTouchHandler_ ? Route::Overlay : Route::Engine;
+        }
+        routes_.emplace_back(touch, route);
+    } else if (owned != routes_.end()) {
+        route = owned->second;
+        if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) routes_.erase(owned);
     }
-    TouchHandler* handler = toOverlay ? overlayTouchHandler_ : touchHandler_;
+    TouchHandler* handler = route == Route::Views     ? &ui::Window::main()
+                            : route == Route::Overlay ? overlayTouchHandler_
+                                                      : touchHandler_;
     if (!handler) return;
     switch (phase) {
         case TouchPhase::Began: handler->touchesBegan(touches); break;
@@ -217,6 +243,27 @@ void Application::handleWindowEvent(const void* raw) {
     }
 }
 
+void Application::handleKey(const void* raw) {
+    const SDL_KeyboardEvent& k = static_cast<const SDL_Event*>(raw)->key;
+    using ui::Key;
+    static const std::pair<SDL_Keycode, Key> keys[] = {
+        {SDLK_RETURN, Key::Return}, {SDLK_KP_ENTER, Key::Return}, {SDLK_TAB, Key::Tab},
+        {SDLK_ESCAPE, Key::Escape}, {SDLK_BACKSPACE, Key::BackSpace}, {SDLK_DELETE, Key::Delete},
+        {SDLK_LEFT, Key::Left},     {SDLK_RIGHT, Key::Right},         {SDLK_UP, Key::Up},
+        {SDLK_DOWN, Key::Down},     {SDLK_HOME, Key::Home},           {SDLK_END, Key::End},
+        {SDLK_PAGEUP, Key::PageUp}, {SDLK_PAGEDOWN, Key::PageDown},   {SDLK_a, Key::A},
+        {SDLK_c, Key::C},           {SDLK_v, Key::V},                 {SDLK_x, Key::X},
+        {SDLK_y, Key::Y},           {SDLK_z, Key::Z}};
+    for (const auto& [code, key] : keys) {
+        if (code != k.keysym.sym) continue;
+        const ui::KeyModifiers mods{(k.keysym.mod & KMOD_SHIFT) != 0, (k.keysym.mod & KMOD_CTRL) != 0};
+        // Letters matter only as shortcuts; typed letters arrive as text input.
+        if (key >= Key::A && !mods.ctrl) return;
+        ui::Window::main().keyPress(key, mods);
+        return;
+    }
+}
+
 void Application::pumpEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -234,8 +281,23 @@ void Application::pumpEvents() {
                 if (e.key.keysym.sym == SDLK_F11 ||
                     (e.key.keysym.sym == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT))) {
                     toggleFullscreen();
+                } else {
+                    handleKey(&e);
                 }
                 break;
+            case SDL_TEXTINPUT:
+                ui::Window::main().insertText(e.text.text);
+                break;
+            case SDL_TEXTEDITING:
+                ui::Window::main().setComposition(e.edit.text);
+                break;
+            case SDL_MOUSEWHEEL: {
+                int x = 0, y = 0;
+                SDL_GetMouseState(&x, &y);
+                ui::Window::main().scroll(windowToView(static_cast<float>(x), static_cast<float>(y)),
+                                          static_cast<float>(e.wheel.y));
+                break;
+            }
             case SDL_MOUSEBUTTONDOWN:
                 if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID)
                     injectTouch(0, TouchPhase::Began, windowToView(e.button.x, e.button.y));
@@ -299,6 +361,7 @@ void Application::runFrame() {
         glViewport(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
         if (frameHandler_) frameHandler_->drawFrame(delta);
         if (overlayFrameHandler_) overlayFrameHandler_->drawFrame(delta);
+        ui::Window::main().draw(native_->clock);
         for (auto& fn : afterDraw_) fn();
         SDL_GL_SwapWindow(native_->window);
         // Mesa's offscreen swap does not wait for drawing: without this,
@@ -326,7 +389,7 @@ void Application::stop() {
     if (delegate_) delegate_->willTerminate();
     shutdownMainQueue();
     touches_.clear();
-    overlayTouches_.clear();
+    routes_.clear();
     // An overlay belongs to the window that goes now.
     overlayFrameHandler_ = nullptr;
     overlayTouchHandler_ = nullptr;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -162,7 +163,9 @@ public:
     // movie): drawn after the frame handler and before the after-draw hooks,
     // so screenshots see it.
     void setOverlayFrameHandler(FrameHandler* handler) { overlayFrameHandler_ = handler; }
-    // While set, touches that begin go here and not to the touch handler, so a
+    // Touches that begin over a platform view (any touch while an alert
+    // shows) go to the views; of the rest, while this is set, touches that
+    // begin go here and not to the touch handler, so a
     // tap that skips a movie does not also reach the menu under it. A touch
     // keeps to the side that saw it begin; the rest of an overlay's touch goes
     // nowhere once the overlay is gone.
@@ -185,6 +188,10 @@ public:
 
     void toggleFullscreen();
 
+    // A point of the game's screen (view points, origin top-left) in the
+    // window's own coordinates: the inverse of how window events are read.
+    Point viewToWindow(Point p) const;
+
     // Reads the game's screen (the viewport) of the frame just drawn, as RGBA
     // rows top to bottom. Call from an after-draw hook.
     std::vector<unsigned char> readPixels(int& width, int& height) const;
@@ -196,6 +203,7 @@ private:
     void updateViewport();
     void pumpEvents();
     void handleWindowEvent(const void* event);
+    void handleKey(const void* event);
     void dispatch(TouchPhase phase, const TouchSet& touches);
     Point windowToView(float x, float y) const;
 
@@ -220,8 +228,10 @@ private:
     long frameCount_ = 0;
     // Touches in flight by id; the mouse is id 0, fingers their SDL id + 1.
     std::vector<std::unique_ptr<Touch>> touches_;
-    // Those of them that began on the overlay.
-    std::vector<const Touch*> overlayTouches_;
+    // Where each of them went when it began: the platform's views, the
+    // overlay, or the touch handler (the engine).
+    enum class Route { Views, Overlay, Engine };
+    std::vector<std::pair<const Touch*, Route>> routes_;
 };
 
 }  // namespace platform

@@ -15,10 +15,16 @@ TEST(Script, UnknownCommandsAndBadNumbersNameTheLine) {
     EXPECT_FALSE(launcher::parseScript("wait -1\n", error));
     EXPECT_FALSE(launcher::parseScript("tap 1 2 3\n", error));
     EXPECT_FALSE(launcher::parseScript("wait nan\n", error));
-    auto ok = launcher::parseScript("# a tap\n  tap 10.5 20\nscreenshot /tmp/x.png\nquit\n", error);
+    EXPECT_FALSE(launcher::parseScript("key Hyper\n", error));
+    EXPECT_FALSE(launcher::parseScript("key alt+Tab\n", error));
+    EXPECT_FALSE(launcher::parseScript("type\n", error));
+    auto ok = launcher::parseScript("# a tap\n  tap 10.5 20\nscreenshot /tmp/x.png\ntype  Ciao,  мир \nkey ctrl+shift+z\nquit\n", error);
     ASSERT_TRUE(ok);
-    ASSERT_EQ(ok->size(), 3u);
+    ASSERT_EQ(ok->size(), 5u);
     EXPECT_EQ((*ok)[0].line, 2);
+    EXPECT_EQ((*ok)[2].file, " Ciao,  мир ") << "the rest of the line, spaces and all";
+    EXPECT_EQ((*ok)[3].key, platform::ui::Key::Z);
+    EXPECT_TRUE((*ok)[3].modifiers.ctrl && (*ok)[3].modifiers.shift);
 }
 
 TEST(Script, CommandsRunInFrameTime) {
