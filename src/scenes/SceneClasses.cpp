@@ -1,6 +1,7 @@
 #include "scenes/SceneClasses.h"
 
 #include "kit/KVTAdvertBannerLayer.h"
+#include "kit/KVTFeedbackLayer.h"
 #include "scenes/draw/DrawScene.h"
 #include "scenes/game/GameScene.h"
 #include "scenes/learning/CountScene.h"
@@ -14,4 +15,5 @@ void registerSceneClasses() {
     GameScene::registerWithReader();
     DrawScene::registerWithReader();
     KVTAdvertBannerLayer::registerWithReader();
+    KVTFeedbackLayer::registerWithReader();
 }

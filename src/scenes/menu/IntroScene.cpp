@@ -9,6 +9,8 @@
 #include "engine/CCDirector.h"
 #include "engine/CCLabelTTF.h"
 #include "kit/KVTAdvertBannerLayer.h"
+#include "kit/KVTAppCatalog.h"
+#include "kit/KVTFeedbackLayer.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
@@ -60,10 +62,8 @@ Ref<CCScene> IntroScene::sceneWithFirstStart(bool firstStart) {
     Ref<CCScene> scene = CCScene::node();
     Ref<CCNode> root = CCBReader::nodeGraphFromFile(KVTAppUtils::realFileName("main-menu.ccb"));
     if (!root) return scene;  // the reader has logged why; an empty scene beats a crash
-    // The catalogue (z 80, tag 1000) and the feedback form (z 10000) join the
-    // banner here once they are built.
     if (auto* menu = dynamic_cast<IntroScene*>(root.get())) {
-        menu->addAdvertBanner();
+        menu->addKitLayers();
         menu->setFirstStart(firstStart);
     } else {
         platform::log("main menu: the scene file's root is not the menu");
@@ -166,13 +166,15 @@ void IntroScene::menuItemClick(CCObject* sender) {
     auto* item = dynamic_cast<CCNode*>(sender);
     if (kitLayerIsOpen() || !item) return;
     KVSoundManager::sharedManager()->playButtonSound();
-    // 5 (the feedback form) joins with the publisher's kit.
     CCDirector* director = CCDirector::sharedDirector();
     switch (item->tag()) {
         case 1: director->replaceScene(LearnScene::scene().get()); break;
         case 2: director->replaceScene(DrawScene::scene().get()); break;
         case 3: director->replaceScene(CountScene::scene().get()); break;
         case 4: director->replaceScene(GameScene::scene().get()); break;
+        case 5:
+            if (feedbackLayer) feedbackLayer->showForm();
+            break;
         default: break;
     }
     director->purgeCachedData();
@@ -260,27 +262,38 @@ CGPoint IntroScene::frogTarget(int tag) {
     return {static_cast<float>(static_cast<int>(t.x) * 480 / 1024), static_cast<float>(static_cast<int>(t.y) * 320 / 768)};
 }
 
-// The hanging banner: just above the top edge, hidden, loading in the
-// background; it drops its tab when the menu allows it.
-void IntroScene::addAdvertBanner() {
-    Ref<KVTAdvertBannerLayer> banner = KVTAdvertBannerLayer::layer();
-    if (!banner) return;
+// The catalogue's tab at the bottom; the hanging banner just above the top
+// edge, hidden, loading in the background (it drops its tab when the menu
+// allows it); the feedback form over everything.
+void IntroScene::addKitLayers() {
+    Ref<KVTAppCatalog> catalog = KVTAppCatalog::node();
+    addChild(catalog.get(), 80, 1000);
+    appCatalog = catalog.get();
+    if (Ref<KVTAdvertBannerLayer> banner = KVTAdvertBannerLayer::layer()) addAdvertBanner(banner.get());
+    if (Ref<KVTFeedbackLayer> form = KVTFeedbackLayer::node()) {
+        addChild(form.get(), 10000);
+        feedbackLayer = form.get();
+    }
+}
+
+void IntroScene::addAdvertBanner(KVTAdvertBannerLayer* banner) {
     banner->setAnchorPoint({0, 0});
     banner->setPosition({0, CCDirector::sharedDirector()->winSize().height});
     banner->setVisible(false);
     banner->setCanShowAnimation(false);
-    addChild(banner.get(), 90);
-    advertBannerLayer = banner.get();
+    addChild(banner, 90);
+    advertBannerLayer = banner;
     banner->load();
 }
 
 // The only places the menu asks the publisher's kit layers: whether the
 // catalogue (isOpen) or the feedback form (isFormOpen) is open, and what the
 // banner's tab, picture and open state make of a touch at p (in the banner's
-// coordinates: p.y less the banner's y). The catalogue and the form are not
-// built yet. A banner that has not loaded is hidden, and its placeholders
-// take no touch.
-bool IntroScene::kitLayerIsOpen() const { return false; }
+// coordinates: p.y less the banner's y). A banner that has not loaded is
+// hidden, and its placeholders take no touch.
+bool IntroScene::kitLayerIsOpen() const {
+    return (appCatalog && appCatalog->isOpen()) || (feedbackLayer && feedbackLayer->isFormOpen());
+}
 
 KVTAdvertBannerLayer* IntroScene::loadedBanner() const {
     return advertBannerLayer && advertBannerLayer->isLoaded() ? advertBannerLayer : nullptr;

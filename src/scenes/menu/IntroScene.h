@@ -60,8 +60,8 @@ public:
     CCSprite* frog = nullptr;       // tag: current place 0..9
     CCMenu* mainMenu = nullptr;
 
-    // The publisher's kit layers, made in sceneWithFirstStart; null while
-    // absent (the catalogue and the feedback form are not built yet).
+    // The publisher's kit layers, made in sceneWithFirstStart; null when one
+    // could not be made.
     KVTAppCatalog* appCatalog = nullptr;
     KVTAdvertBannerLayer* advertBannerLayer = nullptr;
     KVTFeedbackLayer* feedbackLayer = nullptr;
@@ -69,7 +69,8 @@ public:
 private:
     // Where the frog hops for each tag, fitted to this device's screen.
     static CGPoint frogTarget(int tag);
-    void addAdvertBanner();
+    void addKitLayers();
+    void addAdvertBanner(KVTAdvertBannerLayer* banner);
     // The kit's say in a touch; each answers "no" while its layer is absent.
     bool kitLayerIsOpen() const;
     KVTAdvertBannerLayer* loadedBanner() const;
