@@ -171,7 +171,7 @@ void KVTAppCatalog::slideUp() {
         return;
     }
     runAction(CCSequence::actions({move.get(), CCCallFunc::actionWithTarget(this, [this] { asyncLoadLayer(); }).get()}).get());
-    KVTAnalyticsTracker::sharedTracker()->addEvent(1);
+    KVTAnalyticsTracker::sharedTracker()->addEvent(KVTAnalyticsTracker::openAppCatalog);
 }
 
 void KVTAppCatalog::slideDown() {
@@ -327,7 +327,7 @@ void KVTAppCatalog::addIconButtonWithData(AsyncButtonDownloadData& button) {
     }
     appsURL[t] = button.data["link"].asString();
     appsName[t] = button.data["appName"].asString();
-    KVTAnalyticsTracker::sharedTracker()->addEvent(2, appsName[t]);
+    KVTAnalyticsTracker::sharedTracker()->addEvent(KVTAnalyticsTracker::showApp, appsName[t]);
 }
 
 void KVTAppCatalog::menuItemClick(CCObject* sender) {
@@ -335,7 +335,7 @@ void KVTAppCatalog::menuItemClick(CCObject* sender) {
     if (!item || !buttonsEnabled || lastTouchLocation.y >= 536) return;
     const int tag = item->tag();
     KVTAnalyticsTracker* tracker = KVTAnalyticsTracker::sharedTracker();
-    tracker->addEvent(3, appsName[tag]);
+    tracker->addEvent(KVTAnalyticsTracker::clickApp, appsName[tag]);
     tracker->commit();
     runAction(CCSequence::actions(
                   {CCCallFunc::actionWithTarget(this, [] { KVSoundManager::sharedManager()->playSound("soundbutton.mp3"); }).get(),

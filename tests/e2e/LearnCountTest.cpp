@@ -112,6 +112,8 @@ TEST_F(LearnCountTest, CountTakesAWrongAndARightAnswerThenAsksAgainAndGoesBack) 
     // Two seconds after the answer a new question is asked, its labels fresh.
     EXPECT_EQ(run.count("started count-"), 2) << run.result.output;
     for (const Value& child : sceneLayer(run.dumps[3])["children"].asArray())
-        if (child["class"].asString() == "CCLabelTTF" && child["z"].asInt() == 100) EXPECT_GT(child["tag"].asInt(), 0);
+        if (child["class"].asString() == "CCLabelTTF" && child["z"].asInt() == 100) {
+            EXPECT_GT(child["tag"].asInt(), 0);
+        }
     EXPECT_EQ(sceneLayer(run.dumps[4])["class"].asString(), "IntroScene");
 }
