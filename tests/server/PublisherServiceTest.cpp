@@ -94,6 +94,7 @@ TEST_F(PublisherService, TheCatalogueListsTheOtherApplicationsInTheAskersLanguag
             ["campaignName"].asString();
     };
     EXPECT_EQ(heading("xx"), "More games from the meadow");
+    EXPECT_EQ(heading("it-IT"), "Altri giochi dal prato");
 }
 
 TEST_F(PublisherService, EventsAreStoredOnlyWithTheRightTokenAndAsSent) {
