@@ -171,6 +171,20 @@ def menu_item_boxes(c, scene: str, dev: str) -> list:
     return out
 
 
+def banner_tab(c, scene: str, dev: str, screen_h: float):
+    """The advert banner's pull tab on the screen: the main menu hangs the
+    banner layer just above the screen, so the tab hangs from the top edge."""
+    stem, _, ext = scene.rpartition(".")
+    doc = c.plist(f"{stem}-landscape-{dev}.{ext}") if scene else None
+    if not isinstance(doc, dict):
+        return None
+    for node, _ in c.nodes(doc.get("nodeGraph", {}), "root"):
+        p = node.get("properties", {})
+        if p.get("memberVarAssignmentName") == "shortcut" and c.png(p.get("spriteFile", "")):
+            return shifted(c.box(node), 0, screen_h)
+    return None
+
+
 # --- the app shelf ----------------------------------------------------------
 
 class Shelf:
@@ -304,6 +318,10 @@ def _shelf_layout(c, req: dict, fixed: dict, sizes: dict, dev: str, screen) -> N
     for box in menu_item_boxes(c, fixed.get("scene", "main-menu.ccb"), dev):
         if overlaps(closed, box):
             c.fail(f"{where}: the closed tab {closed} lies on a main menu button {box}")
+    opened = (W / 2 - tw / 2, s.open_y, W / 2 + tw / 2, s.open_y + th)
+    banner = banner_tab(c, fixed.get("banner", ""), dev, H)
+    if banner and overlaps(opened, banner):
+        c.fail(f"{where}: the open tab {opened} runs into the advert banner's tab {banner} hanging from the top")
     _shelf_texts(c, fixed, catalogue, s, dev)
 
 

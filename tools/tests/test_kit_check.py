@@ -4,9 +4,9 @@ their texts come in (Russian too, before it ships), and the faults the
 check exists for are caught: a shelf top that lets buttons show where taps
 are ignored, a plate that hides a row's last name below the screen, icons
 too big for their buttons, a name or title too long, a tab on a menu
-button, a control over a button, a label that cannot be read, a card off
-whole points, a held icon leaving its button, a closed card or an opener
-that would swallow the menu's touches."""
+button or under the banner's, a control over a button, a label that
+cannot be read, a card off whole points, a held icon leaving its button, a
+closed card or an opener that would swallow the menu's touches."""
 from __future__ import annotations
 
 import copy
@@ -20,9 +20,11 @@ from pathlib import Path
 
 from . import helpers  # noqa: F401 - sets the import paths
 
+import banner_scene
 import check_content
 import check_kit
 import feedback_scene
+import kit_layout
 import menu_scene
 from PIL import Image
 
@@ -81,6 +83,9 @@ class KitCheckTest(unittest.TestCase):
             menu = menu_scene.build(dev)
             fake_bundle(self.res, menu)
             (self.res / f"main-menu~{dev}.ccb").write_bytes(plistlib.dumps(menu))
+            (self.res / banner_scene.file_name(dev)).write_bytes(plistlib.dumps(banner_scene.build(dev)))
+            tab = f"advert-tab-placeholder~{dev}.png"
+            Image.new("RGBA", kit_layout.TAB[dev]).save(self.res / tab)
 
     def tearDown(self):
         self.tmp.cleanup()
@@ -127,6 +132,8 @@ class KitCheckTest(unittest.TestCase):
             "the closed tab": lambda m: (self.blank("shelf-button-closed.png", (120, 36)),
                                          self.blank("shelf-button-opened.png", (120, 36))),
             "pictures standing in one place differ in size": lambda m: self.blank("button-ipad.png", (220, 150)),
+            "runs into the advert banner's tab": lambda m: (self.blank("shelf-button-closed.png", (66, 40)),
+                                                            self.blank("shelf-button-opened.png", (66, 40))),
         }
         for expect, damage in cases.items():
             with self.subTest(expect):
