@@ -81,8 +81,12 @@ bool plausibleHost(const std::string& host) {
     return std::regex_match(host, pattern);
 }
 
+// A text in the asker's language: "it", else the language of a regional
+// code ("it-IT", "pt_BR"), else English.
 const std::string& localized(const platform::Value& texts, const std::string& lang) {
-    return texts[lang].isString() ? texts[lang].asString() : texts["en"].asString();
+    if (texts[lang].isString()) return texts[lang].asString();
+    const std::string base = lang.substr(0, lang.find_first_of("-_"));
+    return texts[base].isString() ? texts[base].asString() : texts["en"].asString();
 }
 
 }  // namespace

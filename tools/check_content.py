@@ -20,6 +20,7 @@ import tomllib
 from pathlib import Path
 
 import check_drawing
+import check_kit
 
 ROOT = Path(__file__).resolve().parent.parent
 DEVICES = {"ipad": (1024, 768), "iphone": (480, 320)}
@@ -139,6 +140,11 @@ class Checker:
             self.fail(f"missing {what}: {rel}")
             return False
         return True
+
+    def png(self, rel: str) -> tuple[int, int] | None:
+        """A bundle picture's size in pixels at 1x, or None when it is not there."""
+        p = self.res / rel
+        return png_size(p) if rel and p.is_file() else None
 
     def image_pair(self, name: str, what: str) -> tuple[int, int] | None:
         """A picture at 1x and its "-hd" at exactly twice the size."""
@@ -452,6 +458,8 @@ class Checker:
             GamePlaces(self, rel, root, members, req, fixed or {}, dev).run()
         if dev and (req.get("palette") or req.get("pages")):
             check_drawing.scene(self, rel, req, members, dev, DEVICES[dev])
+        if dev and req.get("form"):
+            check_kit.form(self, rel, req, members, dev, DEVICES[dev])
 
     @staticmethod
     def finite_burst(node: dict) -> bool:
@@ -648,6 +656,7 @@ class Checker:
         self.check_document()   # before the scenes, whose places the document shares
         self.check_scenes()
         check_drawing.check_strokes(self, DEVICES)
+        check_kit.shelf(self, DEVICES)
         return self.problems
 
 

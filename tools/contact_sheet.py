@@ -27,7 +27,9 @@ def pictures(res: Path) -> dict[str, list[Path]]:
     for p in sorted(res.rglob("*.png")):
         if p.stem.endswith("-hd"):
             continue
-        key = "tablet (~ipad)" if "~ipad" in p.name else "phone (~iphone)" if "~iphone" in p.name else "shared"
+        # The app shelf names its tablet pictures "-ipad" and its phone ones plainly.
+        key = "tablet (~ipad)" if "~ipad" in p.name or "-ipad" in p.name else \
+            "phone (~iphone)" if "~iphone" in p.name else "shared"
         groups[key].append(p)
     return groups
 

@@ -52,11 +52,52 @@ def tab(text: str, icon_w: int, w: int, h: int) -> str:
     return d.svg(w, h, body)
 
 
-ICON_COLOURS = {"number": "#7cc843", "letter": "#ff6b6b", "shape": "#48b3ea", "colour": "#ffcf33"}
+ICON_COLOURS = {"number": "#7cc843", "letter": "#ff6b6b", "shape": "#48b3ea", "colour": "#ffcf33",
+                "music": "#b56cf5", "clock": "#ff9f1c", "puzzle": "#2ec4b6", "star": "#5a6cf0"}
+
+
+def _outlined(path: str, s: float, fill: str = "#ffffff") -> str:
+    return (f'<path d="{path}" fill="{fill}" stroke="{d.INK}" stroke-width="{f(4 * s)}" stroke-linejoin="round" '
+            f'stroke-linecap="round"/>')
 
 
 def _mark(kind: str, w: int, h: int, s: float) -> str:
-    """What an application's icon shows: a digit, a letter, a triangle or dots of paint."""
+    """What an application's icon shows: a digit, a letter, a triangle, dots
+    of paint, two notes, a clock, a puzzle piece or a star (drawn in a
+    100-unit square)."""
+    def p(*xy: float) -> list[str]:
+        return [f(v * s) for v in xy]
+
+    if kind == "music":
+        heads = "".join(f'<ellipse cx="{f(x * s)}" cy="{f(72 * s)}" rx="{f(11 * s)}" ry="{f(8.5 * s)}" '
+                        f'transform="rotate(-20 {f(x * s)} {f(72 * s)})" fill="#ffffff" stroke="{d.INK}" '
+                        f'stroke-width="{f(4 * s)}"/>' for x in (34, 68))
+        beam = "M{} {} L{} {} L{} {} L{} {} Z".format(*p(41, 30, 76, 22, 76, 34, 41, 42))
+        stems = "M{} {} L{} {} M{} {} L{} {}".format(*p(43, 70, 43, 36, 77, 62, 77, 28))
+        return (f'<path d="{stems}" stroke="{d.INK}" stroke-width="{f(10 * s)}" stroke-linecap="round"/>'
+                f'<path d="{stems}" stroke="#ffffff" stroke-width="{f(4 * s)}" stroke-linecap="round"/>'
+                + _outlined(beam, s) + heads)
+    if kind == "clock":
+        hands = "M{} {} L{} {} L{} {}".format(*p(50, 30, 50, 52, 66, 60))
+        ticks = "".join(f'<circle cx="{f(x * s)}" cy="{f(y * s)}" r="{f(3 * s)}" fill="{d.INK}"/>'
+                        for x, y in ((50, 24), (76, 52), (50, 80), (24, 52)))
+        return (f'<circle cx="{f(50 * s)}" cy="{f(52 * s)}" r="{f(33 * s)}" fill="#ffffff" stroke="{d.INK}" '
+                f'stroke-width="{f(4 * s)}"/>' + ticks
+                + f'<path d="{hands}" fill="none" stroke="{d.INK}" stroke-width="{f(6 * s)}" stroke-linecap="round" '
+                f'stroke-linejoin="round"/><circle cx="{f(50 * s)}" cy="{f(52 * s)}" r="{f(4 * s)}" fill="#ff5a5f"/>')
+    if kind == "puzzle":
+        piece = "M{} {} H{} C{} {} {} {} {} {} H{} V{} C{} {} {} {} {} {} V{} H{} Z".format(
+            *p(28, 36, 42, 38, 20, 62, 20, 58, 36, 72, 50, 88, 46, 88, 70, 72, 66, 80, 28))
+        return _outlined(piece, s)
+    if kind == "star":
+        import math
+        pts = []
+        for i in range(10):
+            a = -math.pi / 2 + i * math.pi / 5
+            r = 36 if i % 2 == 0 else 16
+            pts += [50 + r * math.cos(a), 54 + r * math.sin(a)]
+        star = "M" + " L".join(f"{f(pts[i] * s)} {f(pts[i + 1] * s)}" for i in range(0, 20, 2)) + " Z"
+        return _outlined(star, s, "#ffd23f")
     if kind in ("number", "letter"):
         return _text(w / 2, h * 0.7, 60 * s, "1" if kind == "number" else "A")
     if kind == "shape":

@@ -72,20 +72,29 @@ TEST_F(PublisherService, TheBannerAndItsPicturesForEveryDeviceAndScale) {
 }
 
 TEST_F(PublisherService, TheCatalogueListsTheOtherApplicationsInTheAskersLanguage) {
-    Value list = json(get("/api/?appName=" + kApp + "&lang=it&isRetina=1&interfaceIdiom=iPhone&scaleFactor=2"));
-    EXPECT_EQ(list["campaignName"].asString(), "Altri giochi dal prato");
-    ASSERT_EQ(list["apps"].size(), 3u);
-    for (const Value& app : list["apps"].asArray()) {
-        EXPECT_NE(app["appName"].asString(), kApp);
-        EXPECT_FALSE(app["displayName"].asString().empty());
-        EXPECT_EQ(get(app["link"].asString()).status, 200);
-        auto icon = get(app["image"].asString()).body;
-        auto image = platform::decodeImage(reinterpret_cast<const std::uint8_t*>(icon.data()), icon.size());
-        ASSERT_TRUE(image);
-        EXPECT_EQ(image->width, 100);  // 50 points at scale 2
+    for (auto [idiom, scale, pixels] : {std::tuple{"iPhone", "2", 120}, {"iPad", "1", 100}}) {
+        SCOPED_TRACE(idiom);
+        Value list = json(get("/api/?appName=" + kApp + "&lang=it&isRetina=1&interfaceIdiom=" + idiom +
+                              "&scaleFactor=" + scale));
+        EXPECT_EQ(list["campaignName"].asString(), "Altri giochi dal prato");
+        ASSERT_EQ(list["apps"].size(), 7u);  // two shelves of four on a tablet, three of three on a phone
+        for (const Value& app : list["apps"].asArray()) {
+            EXPECT_NE(app["appName"].asString(), kApp);
+            EXPECT_FALSE(app["displayName"].asString().empty());
+            EXPECT_EQ(get(app["link"].asString()).status, 200);
+            auto icon = get(app["image"].asString()).body;
+            auto image = platform::decodeImage(reinterpret_cast<const std::uint8_t*>(icon.data()), icon.size());
+            ASSERT_TRUE(image);
+            EXPECT_EQ(image->width, pixels);  // the icon the shelf is laid out for, at the asker's scale
+            EXPECT_EQ(image->height, pixels);
+        }
     }
-    EXPECT_EQ(json(get("/api/?appName=Other&lang=xx&isRetina=1&interfaceIdiom=iPad&scaleFactor=1"))["campaignName"].asString(),
-              "More games from the meadow");
+    auto heading = [&](const std::string& lang) {
+        return json(get("/api/?appName=Other&lang=" + lang + "&isRetina=1&interfaceIdiom=iPad&scaleFactor=1"))
+            ["campaignName"].asString();
+    };
+    EXPECT_EQ(heading("xx"), "More games from the meadow");
+    EXPECT_EQ(heading("it-IT"), "Altri giochi dal prato");
 }
 
 TEST_F(PublisherService, EventsAreStoredOnlyWithTheRightTokenAndAsSent) {

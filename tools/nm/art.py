@@ -9,13 +9,13 @@ import math
 import sys
 from pathlib import Path
 
-from .common import CONTENT, DEVICES, device_name, load_toml, run, quiet_env, scaled_name
+from .common import CONTENT, DEVICES, device_name, load_toml, run, quiet_env, scaled_name, shelf_name
 from .jobs import Job, Work
 
 HERE = Path(__file__)
 ART = CONTENT / "art"
 MAKER_DIRS = [CONTENT / "art", CONTENT / "menu", CONTENT / "learning", CONTENT / "game",
-              CONTENT / "draw"]
+              CONTENT / "draw", CONTENT / "kit"]
 FONT_DIRS = ["/usr/share/fonts/truetype/andika"]
 
 
@@ -50,7 +50,7 @@ def svg_text(entry: dict, device: str | None) -> tuple[str, tuple[int, int]]:
         return text, size
     fn = _maker(entry["make"])
     if size is None:
-        return fn(device or "ipad")
+        return fn(*entry.get("args", []), device or "ipad")
     return fn(*entry.get("args", []), *size), size
 
 
@@ -79,6 +79,8 @@ def _sources(entry: dict) -> list[Path]:
 def outputs(entry: dict) -> list[tuple[str | None, str]]:
     """(device, file name at 1x) for every variant of an entry."""
     devices = DEVICES if entry.get("devices", True) else (None,)
+    if entry.get("shelf"):
+        return [(dev, shelf_name(entry["name"], dev, entry.get("orientation", False))) for dev in devices]
     return [(dev, device_name(entry["name"], dev)) for dev in devices]
 
 

@@ -47,6 +47,17 @@ def device_name(name: str, device: str | None) -> str:
     return f"{stem}~{device}.{ext}" if dot else f"{name}~{device}"
 
 
+def shelf_name(name: str, device: str, orientation: bool = False) -> str:
+    """As the app shelf's realFileName:withOrientation: forms a name at scale 1
+    in this landscape-only game: "-landscape" for the pictures that take the
+    orientation, then "-ipad" on a tablet and nothing on a phone
+    ('shelf.png' -> 'shelf-landscape-ipad.png', 'plate.png' -> 'plate.png' on
+    a phone). At scale 2 it adds "-hd" last, which is hd_name of this."""
+    stem, dot, ext = name.rpartition(".")
+    suffix = ("-landscape" if orientation else "") + ("-ipad" if device == "ipad" else "")
+    return f"{stem}{suffix}.{ext}"
+
+
 def hd_name(name: str) -> str:
     """The engine's high-density variant: '-hd' before the extension."""
     stem, dot, ext = name.rpartition(".")

@@ -15,7 +15,8 @@ from .jobs import Job, Work
 
 HERE = Path(__file__)
 KIT = CONTENT / "kit"
-SOURCES = [HERE, art.HERE, *sorted(KIT.glob("*.py")), CONTENT / "art" / "draw.py", CONTENT / "art" / "screen.py"]
+SOURCES = [HERE, art.HERE, *sorted(KIT.glob("*.py")), CONTENT / "art" / "draw.py", CONTENT / "art" / "screen.py",
+           CONTENT / "manifest.toml"]
 
 
 def _modules():

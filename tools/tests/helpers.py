@@ -6,6 +6,7 @@ from pathlib import Path
 
 TOOLS = Path(__file__).resolve().parent.parent
 CONTENT = TOOLS.parent / "content"
-for p in (TOOLS, TOOLS / "nm", CONTENT / "menu", CONTENT / "learning", CONTENT / "game", CONTENT / "art", CONTENT / "audio"):
+for p in (TOOLS, TOOLS / "nm", CONTENT / "menu", CONTENT / "learning", CONTENT / "game", CONTENT / "art", CONTENT / "audio",
+          CONTENT / "kit"):
     if str(p) not in sys.path:
         sys.path.insert(0, str(p))
