@@ -140,19 +140,29 @@ TEST_F(AppCatalog, ShelvesScrollWithinTheirEndsAndOnlyAStillTapOpensAnApplicatio
     const float limit = std::max(top, std::trunc(top + catalog->shelfSize.height * (catalog->shelfCount - catalog->visibleShelfCount)));
     EXPECT_FLOAT_EQ(catalog->shelfLayer->position().y, limit);
 
-    // A tap right after the scroll opens nothing; a still tap later does.
+    harness->step(20);
+    testing::internal::GetCapturedStderr();
+
+    // A finger that lands on a button and scrolls opens nothing; a still tap does.
     const CGPoint second = onScreen(button(1));
-    tap(second.x, second.y);
+    testing::internal::CaptureStderr();
+    touch(platform::TouchPhase::Began, second.x, second.y);
+    touch(platform::TouchPhase::Moved, second.x, second.y + 20);
+    touch(platform::TouchPhase::Ended, second.x, second.y + 20);
     harness->step(40);
     EXPECT_EQ(testing::internal::GetCapturedStderr().find("openURL"), std::string::npos);
     harness->step(20);
+    const CGPoint still = onScreen(button(1));
     testing::internal::CaptureStderr();
-    tap(second.x, second.y);
+    tap(still.x, still.y);
     harness->step(40);
     const std::string opened = testing::internal::GetCapturedStderr();
     EXPECT_NE(opened.find("openURL: " + service.url("/apps/")), std::string::npos) << opened;
     EXPECT_TRUE(KVTAnalyticsTracker::sharedTracker()->events().empty()) << "the tap's event was committed";
 }
+
+// The bundle's English "CantConnectServer".
+const char* const kCantConnect = "Can't connect to the server. Please check the Internet connection and try again.";
 
 struct BadList {
     const char* name;
@@ -198,7 +208,7 @@ TEST_P(AppCatalogWithoutAList, AlertsOnEveryOpeningAndLoadsOnceTheServiceAnswers
 INSTANTIATE_TEST_SUITE_P(
     Kinds, AppCatalogWithoutAList,
     ::testing::Values(
-        BadList{"Dead", nullptr, "Could not connect to the server."},
+        BadList{"Dead", nullptr, kCantConnect},
         BadList{"Garbage", [](testsupport::HttpExchange& ex) { ex.responseBody = "<html>\x01\xff{{"; }, "Can't fetch data"},
         BadList{"ServerError",
                 [](testsupport::HttpExchange& ex) {
@@ -208,13 +218,13 @@ INSTANTIATE_TEST_SUITE_P(
                 "Can't fetch data"},
         BadList{"NoApps", [](testsupport::HttpExchange& ex) { ex.responseBody = R"({"campaignName":"x"})"; }, "Can't fetch data"},
         BadList{"AHundredMegabytes", [](testsupport::HttpExchange& ex) { ex.streamedBytes = 100u << 20; },
-                "Could not connect to the server."},
+                kCantConnect},
         BadList{"SixSecondsLate",
                 [](testsupport::HttpExchange& ex) {
                     ex.delaySeconds = 6;
                     ex.responseBody = R"({"apps":[]})";
                 },
-                "Could not connect to the server."}),
+                kCantConnect}),
     [](const auto& kind) { return std::string(kind.param.name); });
 
 }  // namespace
