@@ -25,7 +25,7 @@ using Clock = std::chrono::steady_clock;
 inline double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 struct Stats {
-    double median = 0, p99 = 0, cpuMedian = 0;
+    double median = 0, p99 = 0, cpuMedian = 0, cpuP99 = 0;
     int drawCalls = 0;
     long quads = 0;
     bool ok = false;  // false when the run could not be made
@@ -94,6 +94,7 @@ inline Stats measure(int frames, int warmUp, const std::function<void()>& move =
     s.median = percentile(frameTimes, 0.5);
     s.p99 = percentile(frameTimes, 0.99);
     s.cpuMedian = percentile(cpuTimes, 0.5);
+    s.cpuP99 = percentile(cpuTimes, 0.99);
     s.ok = true;
     return s;
 }

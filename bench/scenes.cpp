@@ -1,25 +1,40 @@
-// Each scene, headless, on each device profile: start-up of the platform
-// and director (the app's own delegate), scene load time cold and with the
-// texture cache warm, frame times with glFinish per frame, CPU time before the
-// finish, draw calls, and the process's peak resident memory so far.
+// Every scene, headless, on each device profile, each in a process of its
+// own (so memory and cold loads are its own): scene load time cold and with
+// the textures cached, frame times with glFinish per frame, CPU time before
+// the finish, draw calls, overdraw (pixels the renderer wrote or blended per
+// frame over the screen's pixels, as the renderer counts them from what it
+// submits), the fill-bound ratio (the frame's time over the time a plain
+// full-screen fill of as many pixels takes, measured in the same process),
+// and private memory (anonymous resident memory, the renderer's own
+// mappings left out).
 //
-//   bench_scenes [frames]   (default 300 measured frames a profile)
-#include <sys/resource.h>
+//   bench_scenes [frames] [--json FILE] [--only SCENE]   (default 300 frames)
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 
 #include "FrameStats.h"
 #include "app/AppController.h"
 #include "engine/CCDirector.h"
+#include "engine/CCLayer.h"
+#include "engine/CCRenderer.h"
+#include "engine/CCSprite.h"
+#include "engine/CCTexture2D.h"
+#include "kit/KVTAppCatalog.h"
+#include "kit/KVTFeedbackLayer.h"
 #include "kit/KVTWebService.h"
 #include "platform/Application.h"
+#include "platform/BackgroundWork.h"
 #include "platform/Bundle.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
@@ -30,28 +45,32 @@
 #include "scenes/learning/CountScene.h"
 #include "scenes/learning/LearnScene.h"
 #include "scenes/menu/IntroScene.h"
+#include "server/PublisherService.h"
 
 namespace {
 
 using bench::Clock;
 using bench::ms;
 
-struct Row {
+struct Profile {
     const char* name;
     platform::DeviceProfile device;
 };
 
-struct Scene {
-    const char* name;
-    Ref<CCScene> (*make)();
-    // What a child does meanwhile, a step before each frame; none when null.
-    std::function<void()> (*play)(CCScene*) = nullptr;
-};
+const Profile kProfiles[] = {{"tablet-1x", platform::DeviceProfile::tablet(1)},
+                             {"tablet-2x", platform::DeviceProfile::tablet(2)},
+                             {"phone-1x", platform::DeviceProfile::phone(1)},
+                             {"phone-2x", platform::DeviceProfile::phone(2)}};
+
+template <class T>
+T* root(CCScene* scene) {
+    return scene->children().empty() ? nullptr : dynamic_cast<T*>(scene->children()[0].get());
+}
 
 // A finger tracing the page's first stroke back and forth, 4 points a frame,
 // lifting and starting again at its ends.
 std::function<void()> traceFirstStroke(CCScene* scene) {
-    auto* draw = scene->children().empty() ? nullptr : dynamic_cast<DrawScene*>(scene->children()[0].get());
+    auto* draw = root<DrawScene>(scene);
     if (!draw || draw->pathList.empty() || draw->pathList[0].size() < 2) return {};
     std::vector<CGPoint> way;
     const auto& stroke = draw->pathList[0];
@@ -71,107 +90,244 @@ std::function<void()> traceFirstStroke(CCScene* scene) {
     };
 }
 
-struct Result {
-    double bootMs = 0, coldLoadMs = 0, warmLoadMs = 0;
-    bench::Stats frames;
-    long peakKb = 0;
+struct Scene {
+    const char* name;
+    Ref<CCScene> (*make)();
+    // Brings the scene into the state measured, once it runs.
+    void (*prepare)(CCScene*) = nullptr;
+    // What a child does meanwhile, a step before each frame; none when null.
+    std::function<void()> (*play)(CCScene*) = nullptr;
 };
 
-long peakResidentKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;  // kilobytes on Linux
+const Scene kScenes[] = {
+    {"menu", &IntroScene::scene},
+    {"learn", &LearnScene::scene},
+    {"count", &CountScene::scene},
+    {"draw", &DrawScene::scene, nullptr, &traceFirstStroke},
+    {"game", &GameScene::scene,
+     [](CCScene* s) {
+         if (auto* game = root<GameScene>(s)) {
+             game->hideMenuLayer();
+             game->newGame();
+         }
+     }},
+    {"shelf", &IntroScene::scene,
+     [](CCScene* s) {
+         if (auto* menu = root<IntroScene>(s); menu && menu->appCatalog) menu->appCatalog->slideUp();
+     }},
+    {"form", &IntroScene::scene,
+     [](CCScene* s) {
+         if (auto* menu = root<IntroScene>(s); menu && menu->feedbackLayer) menu->feedbackLayer->showForm();
+     }},
+};
+
+struct Result {
+    double coldLoadMs = 0, warmLoadMs = 0;
+    bench::Stats frames;
+    double overdraw = 0, fillRatio = 0, cpuP99 = 0, privateMb = 0;
+};
+
+// Anonymous resident memory of the process, in MiB, without the mappings
+// the software renderer makes for itself (its shared-memory surfaces and the
+// code it compiles): what the game keeps.
+double privateMemoryMb() {
+    std::ifstream smaps("/proc/self/smaps");
+    std::string line;
+    bool counted = false;
+    double kb = 0;
+    while (std::getline(smaps, line)) {
+        std::istringstream words(line);
+        std::string first;
+        words >> first;
+        if (first.find('-') != std::string::npos && first.find(':') == std::string::npos) {
+            // A mapping's header: address perms offset dev inode [path].
+            std::string perms, offset, dev, inode, path;
+            words >> perms >> offset >> dev >> inode;
+            std::getline(words, path);
+            path.erase(0, path.find_first_not_of(' '));
+            const bool executable = perms.find('x') != std::string::npos;
+            counted = (path.empty() || path == "[heap]" || path == "[stack]") && !executable;
+        } else if (counted && first == "Anonymous:") {
+            double v = 0;
+            words >> v;
+            kb += v;
+        }
+    }
+    return kb / 1024.0;
 }
 
-bool runProfile(AppController& delegate, const platform::DeviceProfile& device, const Scene& scene, int frames,
-                Result& r) {
-    auto& app = platform::Application::shared();
-    platform::LaunchOptions options;
-    options.device = device;
-    options.headless = true;
-    Clock::time_point t0 = Clock::now();
-    if (!app.start(options, delegate)) return false;
-    r.bootMs = ms(Clock::now() - t0);
+// Median pixels a frame over `frames` frames.
+double medianPixels(int frames, const std::function<void()>& move = {}) {
+    std::vector<double> pixels;
+    for (int i = 0; i < frames; ++i) {
+        if (move) move();
+        platform::Application::shared().runFrame();
+        pixels.push_back(CCRenderer::shared().stats().pixels);
+    }
+    return bench::percentile(pixels, 0.5);
+}
 
+// Milliseconds a pixel takes in a plain fill: frames of full-screen blended
+// pictures (a screen-sized texture, as a background is), timed like the
+// scenes' frames.
+double fillMsPerPixel(int frames) {
+    const CGSize win = CCDirector::sharedDirector()->winSizeInPixels();
+    const int w = static_cast<int>(win.width), h = static_cast<int>(win.height);
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4);
+    for (std::size_t i = 0; i < rgba.size(); i += 4) {
+        const auto v = static_cast<std::uint8_t>((i / 4) * 2654435761u >> 24);
+        rgba[i] = rgba[i + 1] = rgba[i + 2] = v / 2;
+        rgba[i + 3] = 128;
+    }
+    Ref<CCTexture2D> texture(new CCTexture2D);
+    texture->initWithRGBA(rgba.data(), w, h, CCDirector::sharedDirector()->contentScaleFactor());
+    Ref<CCScene> fill = CCScene::node();
+    for (int i = 0; i < 6; ++i) {
+        Ref<CCSprite> layer = CCSprite::spriteWithTexture(texture.get());
+        layer->setAnchorPoint({0, 0});
+        fill->addChild(layer.get());
+    }
+    CCDirector::sharedDirector()->replaceScene(fill);
+    for (int i = 0; i < 10; ++i) platform::Application::shared().runFrame();
+    const bench::Stats s = bench::measure(frames, 10);
+    return s.median / std::max(1.0, medianPixels(20));
+}
+
+int runOne(const Scene& scene, const Profile& profile, int frames, const std::string& resources) {
+    platform::seedRandom(1);
+    const std::string dataDir = "/tmp/nm-bench-scenes-" + std::to_string(::getpid());
+    platform::setDataDirectory(dataDir);
+    platform::Bundle::main().setResourcePath(resources);
+    platform::UserDefaults::standard().setLanguages({"en"});
+    platform::Bundle::main().setPreferredLanguages({"en"});
+    registerSceneClasses();
+    // The shelf's list and icons come from the publisher's service, here in
+    // the process on a free port; the analytics go nowhere.
+    publisher::Options options;
+    options.port = 0;
+    options.dataDir = dataDir + "/publisher";
+    options.log = [](const std::string&) {};
+    publisher::PublisherService service(options);
+    if (!service.start()) std::fprintf(stderr, "bench_scenes: no publisher service: %s\n", service.error().c_str());
+    KVTWebService::setApiHost("127.0.0.1:" + std::to_string(service.port()));
+    KVTWebService::setAnalyticsHost("127.0.0.1:1");
+
+    AppController delegate(nullptr);
+    auto& app = platform::Application::shared();
+    platform::LaunchOptions launch;
+    launch.device = profile.device;
+    launch.headless = true;
+    if (!app.start(launch, delegate)) return 1;
+    CCRenderer::shared().setCountingPixels(true);
+
+    Result r;
     CCDirector* director = CCDirector::sharedDirector();
-    t0 = Clock::now();
+    Clock::time_point t0 = Clock::now();
     Ref<CCScene> first = scene.make();
     r.coldLoadMs = ms(Clock::now() - t0);
     director->runWithScene(first);
     app.runFrame();
-
     // Coming back to the scene: the running one keeps its textures in the cache.
     t0 = Clock::now();
     Ref<CCScene> second = scene.make();
     r.warmLoadMs = ms(Clock::now() - t0);
     director->replaceScene(second);
     first = nullptr;
-
-    // Settled first (a page may still be turning), then played.
+    app.runFrame();
+    if (scene.prepare) scene.prepare(second.get());
+    // Settled (a page may still be turning, the shelf's icons arriving), then played.
     for (int i = 0; i < 90; ++i) app.runFrame();
-    r.frames = bench::measure(frames, 30, scene.play ? scene.play(second.get()) : std::function<void()>{});
-    r.peakKb = peakResidentKb();
+    platform::waitForBackgroundWork();
+    for (int i = 0; i < 10; ++i) app.runFrame();
+
+    const std::function<void()> play = scene.play ? scene.play(second.get()) : std::function<void()>{};
+    r.frames = bench::measure(frames, 30, play);
+    r.cpuP99 = r.frames.cpuP99;
+    const double screen = static_cast<double>(profile.device.widthPixels()) * profile.device.heightPixels();
+    const double pixels = medianPixels(30, play);
+    r.overdraw = pixels / screen;
+    r.privateMb = privateMemoryMb();
+    second = nullptr;
+    const double perPixel = fillMsPerPixel(std::max(30, frames / 4));
+    r.fillRatio = pixels > 0 && perPixel > 0 ? r.frames.median / (pixels * perPixel) : 0;
     app.stop();
-    return true;
+    service.stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(dataDir, ignored);
+
+    std::printf("{\"scene\":\"%s\",\"profile\":\"%s\",\"load_ms\":%.1f,\"load2_ms\":%.1f,\"median_ms\":%.3f,"
+                "\"p99_ms\":%.3f,\"cpu_ms\":%.3f,\"cpu_p99_ms\":%.3f,\"draws\":%d,\"overdraw\":%.2f,"
+                "\"fill_ratio\":%.2f,\"private_mb\":%.1f}\n",
+                scene.name, profile.name, r.coldLoadMs, r.warmLoadMs, r.frames.median, r.frames.p99,
+                r.frames.cpuMedian, r.cpuP99, r.frames.drawCalls, r.overdraw, r.fillRatio, r.privateMb);
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("ALSOFT_DRIVERS", "null", 0);
-    platform::seedRandom(1);
-    // Settings the menu saves go to a scratch directory, not the player's.
-    std::string dataDir = "/tmp/nm-bench-scenes-" + std::to_string(::getpid());
-    platform::setDataDirectory(dataDir);
-    // The menu's banner asks a port nothing listens on: no service takes part in the timings.
-    KVTWebService::setApiHost("127.0.0.1:1");
-    KVTWebService::setAnalyticsHost("127.0.0.1:1");
-    platform::Bundle::main().setResourcePath(NM_RESOURCES_DIR);
-    platform::UserDefaults::standard().setLanguages({"en"});
-    platform::Bundle::main().setPreferredLanguages({"en"});
-    // The app's start-up without a first scene, so that the loads are timed alone;
-    // the director keeps a pointer to it, so it outlives every profile.
-    AppController delegate(nullptr);
+    int frames = 300;
+    std::string json, only, one, oneProfile;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--json" && i + 1 < argc) json = argv[++i];
+        else if (a == "--only" && i + 1 < argc) only = argv[++i];
+        else if (a == "--one" && i + 2 < argc) {
+            one = argv[++i];
+            oneProfile = argv[++i];
+        } else frames = std::max(10, std::atoi(a.c_str()));
+    }
+    if (!one.empty()) {
+        for (const Scene& s : kScenes)
+            for (const Profile& p : kProfiles)
+                if (one == s.name && oneProfile == p.name) return runOne(s, p, frames, NM_RESOURCES_DIR);
+        return 2;
+    }
 
-    const Row rows[] = {{"tablet 1x", platform::DeviceProfile::tablet(1)},
-                        {"tablet 2x", platform::DeviceProfile::tablet(2)},
-                        {"phone 1x", platform::DeviceProfile::phone(1)},
-                        {"phone 2x", platform::DeviceProfile::phone(2)}};
-
-    const Scene scenes[] = {{"menu", &IntroScene::scene},
-                            {"learn", &LearnScene::scene},
-                            {"count", &CountScene::scene},
-                            {"draw", &DrawScene::scene, &traceFirstStroke},
-                            {"game", &GameScene::scene}};
-    registerSceneClasses();
-
-    std::printf("Each scene's scene(), headless, the app's own start-up per profile.\n");
-    std::printf("%d frames a profile after 30 warm-up frames, each ended with glFinish.\n", frames);
-    std::printf("The draw scene is measured while a finger traces its first stroke.\n");
-    std::printf("Times in ms. boot = platform + director (the first also sets up SDL and GL);\n");
-    std::printf("load = scene() cold, load2 = again with the textures cached;\n");
-    std::printf("cpu = median work before the finish; draws = most draw calls in a frame;\n");
-    std::printf("peak = the process's peak resident memory so far (MiB).\n\n");
-    std::printf("%-6s %-9s | %7s %8s %8s | %8s %8s %8s %6s | %7s\n", "scene", "profile", "boot", "load", "load2",
-                "median", "p99", "cpu", "draws", "peak");
+    std::printf("Each scene in a process of its own, headless; %d frames after 30 warm-up frames,\n", frames);
+    std::printf("each ended with glFinish. draw: a finger traces the first stroke; game: a game in\n");
+    std::printf("play; shelf, form: the menu with the catalogue or the feedback form open.\n");
+    std::printf("load = scene() cold, load2 = again with the textures cached (ms); median, p99: frame\n");
+    std::printf("times (ms); cpu: median and p99 work before the finish (ms); draws: most draw calls;\n");
+    std::printf("over: overdraw; fill: frame time / a plain fill of as many pixels; mem: private MiB.\n\n");
+    std::printf("%-6s %-9s | %7s %7s | %8s %8s | %6s %6s | %5s %5s %5s | %6s\n", "scene", "profile", "load", "load2",
+                "median", "p99", "cpu", "cpu99", "draws", "over", "fill", "mem");
+    std::string rows;
     int failed = 0;
-    for (const Scene& scene : scenes) {
-        for (const Row& row : rows) {
-            Result r;
-            if (!runProfile(delegate, row.device, scene, frames, r)) {
-                std::printf("%-6s %-9s | the platform does not start\n", scene.name, row.name);
+    for (const Scene& s : kScenes) {
+        if (!only.empty() && only != s.name) continue;
+        for (const Profile& p : kProfiles) {
+            const std::string command = std::string("'") + argv[0] + "' " + std::to_string(frames) + " --one " +
+                                        s.name + " " + p.name + " 2>/dev/null";
+            FILE* child = ::popen(command.c_str(), "r");
+            std::string out;
+            char buf[1024];
+            while (child && std::fgets(buf, sizeof buf, child)) out += buf;
+            const int status = child ? ::pclose(child) : -1;
+            const std::size_t at = out.rfind("{\"scene\"");
+            if (status != 0 || at == std::string::npos) {
+                std::printf("%-6s %-9s | did not run\n", s.name, p.name);
                 ++failed;
                 continue;
             }
-            std::printf("%-6s %-9s | %7.1f %8.1f %8.1f | %8.3f %8.3f %8.3f %6d | %7.1f\n", scene.name, row.name,
-                        r.bootMs, r.coldLoadMs, r.warmLoadMs, r.frames.median, r.frames.p99, r.frames.cpuMedian,
-                        r.frames.drawCalls, static_cast<double>(r.peakKb) / 1024.0);
+            std::string row = out.substr(at);
+            row.erase(row.find_last_not_of("\n") + 1);
+            auto num = [&row](const char* key) {
+                const std::size_t k = row.find(std::string("\"") + key + "\":");
+                return k == std::string::npos ? 0.0 : std::atof(row.c_str() + k + std::strlen(key) + 3);
+            };
+            std::printf("%-6s %-9s | %7.1f %7.1f | %8.2f %8.2f | %6.2f %6.2f | %5.0f %5.2f %5.2f | %6.1f\n", s.name,
+                        p.name, num("load_ms"), num("load2_ms"), num("median_ms"), num("p99_ms"), num("cpu_ms"),
+                        num("cpu_p99_ms"), num("draws"), num("overdraw"), num("fill_ratio"), num("private_mb"));
             std::fflush(stdout);
+            rows += (rows.empty() ? "" : ",\n ") + row;
         }
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(dataDir, ignored);
+    if (!json.empty()) {
+        std::ofstream out(json);
+        out << "[" << rows << "]\n";
+    }
     return failed ? 1 : 0;
 }

@@ -173,6 +173,7 @@ void CCRenderer::clear(const ccColor4F& color) {
     if (scissor_) glDisable(GL_SCISSOR_TEST);
     glClearColor(color.r, color.g, color.b, color.a);
     glClear(GL_COLOR_BUFFER_BIT);
+    if (countingPixels_) stats_.pixels += static_cast<double>(target_.width) * target_.height;
     if (scissor_) glEnable(GL_SCISSOR_TEST);
 }
 
@@ -197,6 +198,7 @@ void CCRenderer::drawQuads(const ccV2F_C4B_T2F_Quad* quads, std::size_t count, c
         if (pending_.size() == kMaxQuads) flush();
         ccV2F_C4B_T2F_Quad q = quads[i];
         for (ccV2F_C4B_T2F* v : {&q.tl, &q.bl, &q.tr, &q.br}) v->vertices = CGPointApplyAffineTransform(v->vertices, m);
+        if (countingPixels_) stats_.pixels += coveredPixels(q);
         pending_.push_back(q);
     }
 }
@@ -234,7 +236,16 @@ void CCRenderer::flush() {
 // Texture and blend state are set on every draw call rather than cached:
 // masking nodes may change GL state behind our back, and a draw call costs
 // far more than these two calls.
-void CCRenderer::applyBlend(ccBlendFunc blend) { glBlendFunc(blend.src, blend.dst); }
+// (one, zero) writes the source as it is: blending is switched off for it,
+// which spares the read of the target on a software renderer.
+void CCRenderer::applyBlend(ccBlendFunc blend) {
+    if (blend == kCCBlendFuncOpaque) {
+        glDisable(GL_BLEND);
+        return;
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(blend.src, blend.dst);
+}
 
 void CCRenderer::bindTexture(unsigned texture) {
     if (!ready_) return;
@@ -267,6 +278,57 @@ void CCRenderer::applyScissorBox() {
     const long bottom = std::lround(b.y * sy), top = std::lround((double(b.y) + b.height) * sy);
     glScissor(static_cast<GLint>(target_.x + left), static_cast<GLint>(target_.y + bottom),
               static_cast<GLsizei>(std::max(0L, right - left)), static_cast<GLsizei>(std::max(0L, top - bottom)));
+}
+
+double CCRenderer::coveredPixels(const ccV2F_C4B_T2F_Quad& q) const {
+    const double sx = target_.widthPoints > 0 ? target_.width / double(target_.widthPoints) : 1.0;
+    const double sy = target_.heightPoints > 0 ? target_.height / double(target_.heightPoints) : 1.0;
+    // The clip: the viewport, narrowed by the scissor box (in the same pixels
+    // as the box applyScissorBox sets).
+    double x0 = 0, y0 = 0, x1 = target_.width, y1 = target_.height;
+    if (scissor_) {
+        const double bx = target_.pixelsWide > 0 ? target_.width / double(target_.pixelsWide) : 1.0;
+        const double by = target_.pixelsHigh > 0 ? target_.height / double(target_.pixelsHigh) : 1.0;
+        x0 = std::max(x0, scissorBox_.x * bx);
+        y0 = std::max(y0, scissorBox_.y * by);
+        x1 = std::min(x1, (scissorBox_.x + scissorBox_.width) * bx);
+        y1 = std::min(y1, (scissorBox_.y + scissorBox_.height) * by);
+        if (x1 <= x0 || y1 <= y0) return 0;
+    }
+    // The quad as a polygon, clipped edge by edge, then its area.
+    struct P {
+        double x, y;
+    };
+    std::vector<P> poly{{q.tl.vertices.x * sx, q.tl.vertices.y * sy},
+                        {q.bl.vertices.x * sx, q.bl.vertices.y * sy},
+                        {q.br.vertices.x * sx, q.br.vertices.y * sy},
+                        {q.tr.vertices.x * sx, q.tr.vertices.y * sy}};
+    auto clipBy = [&poly](auto inside, auto cross) {
+        std::vector<P> out;
+        for (std::size_t i = 0; i < poly.size(); ++i) {
+            const P a = poly[i], b = poly[(i + 1) % poly.size()];
+            const bool ina = inside(a), inb = inside(b);
+            if (ina) out.push_back(a);
+            if (ina != inb) out.push_back(cross(a, b));
+        }
+        poly = std::move(out);
+    };
+    auto atX = [](double x) {
+        return [x](P a, P b) { return P{x, a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x)}; };
+    };
+    auto atY = [](double y) {
+        return [y](P a, P b) { return P{a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y), y}; };
+    };
+    clipBy([x0](P p) { return p.x >= x0; }, atX(x0));
+    clipBy([x1](P p) { return p.x <= x1; }, atX(x1));
+    clipBy([y0](P p) { return p.y >= y0; }, atY(y0));
+    clipBy([y1](P p) { return p.y <= y1; }, atY(y1));
+    double area = 0;
+    for (std::size_t i = 0; i < poly.size(); ++i) {
+        const P a = poly[i], b = poly[(i + 1) % poly.size()];
+        area += a.x * b.y - b.x * a.y;
+    }
+    return std::fabs(area) / 2;
 }
 
 void CCRenderer::disableScissor() {

@@ -96,12 +96,17 @@ public:
     unsigned whiteTexture() const { return white_; }
 
     // Counters since the last resetStats (the director resets them each frame).
+    // pixels: how many pixels the quads and clears wrote or blended, clipped
+    // to the target and the scissor box; counted only while asked for
+    // (benchmarks), as it costs a little per quad.
     struct Stats {
         int drawCalls = 0;
         long quads = 0;
+        double pixels = 0;
     };
     const Stats& stats() const { return stats_; }
     void resetStats() { stats_ = {}; }
+    void setCountingPixels(bool counting) { countingPixels_ = counting; }
 
     // Binds to unit 0 (texture uploads).
     void bindTexture(unsigned texture);
@@ -112,6 +117,9 @@ private:
     void applyProjection();
     void applyBlend(ccBlendFunc blend);
     void applyScissorBox();
+    // The target's pixels a quad (in the target's points) covers inside the
+    // viewport and the scissor box.
+    double coveredPixels(const ccV2F_C4B_T2F_Quad& q) const;
 
     bool ready_ = false;
     unsigned generation_ = 0;
@@ -130,4 +138,5 @@ private:
     bool scissor_ = false;
     ScissorBox scissorBox_;
     Stats stats_;
+    bool countingPixels_ = false;
 };

@@ -200,5 +200,7 @@ void CCSprite::updateColor() {
 void CCSprite::draw() {
     if (!texture_) return;
     CCRenderer& r = CCRenderer::shared();
-    r.drawQuad(quad_, r.currentTransform(), texture_->name(), blend_);
+    // An opaque picture shown whole needs no blending (backgrounds).
+    const bool opaque = texture_->isOpaque() && opacity_ == 255 && blend_ == kCCBlendFuncPremultiplied;
+    r.drawQuad(quad_, r.currentTransform(), texture_->name(), opaque ? kCCBlendFuncOpaque : blend_);
 }

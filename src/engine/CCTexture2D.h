@@ -61,6 +61,8 @@ public:
     float scale() const { return scale_; }
     ccResolutionType resolutionType() const { return resolutionType_; }
     bool hasPremultipliedAlpha() const { return premultiplied_; }
+    // Every pixel fully opaque: it may be drawn without blending.
+    bool isOpaque() const { return opaque_; }
     CCTexture2DPixelFormat pixelFormat() const { return format_; }
 
     // Nearest-neighbour sampling (crisp pixels) / linear sampling (the default).
@@ -84,6 +86,7 @@ private:
 
     unsigned name_ = 0;
     unsigned generation_ = 0;
+    bool opaque_ = false;
     int pixelsWide_ = 0;
     int pixelsHigh_ = 0;
     float scale_ = 1;

@@ -157,6 +157,8 @@ inline constexpr unsigned CC_GL_ONE_MINUS_DST_ALPHA = 0x305;
 
 // Premultiplied alpha: the engine's default for textures and render targets.
 inline constexpr ccBlendFunc kCCBlendFuncPremultiplied{CC_GL_ONE, CC_GL_ONE_MINUS_SRC_ALPHA};
+// Opaque pictures drawn without blending.
+inline constexpr ccBlendFunc kCCBlendFuncOpaque{CC_GL_ONE, CC_GL_ZERO};
 // Straight (non-premultiplied) alpha.
 inline constexpr ccBlendFunc kCCBlendFuncStraight{CC_GL_SRC_ALPHA, CC_GL_ONE_MINUS_SRC_ALPHA};
 
