@@ -20,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "FrameStats.h"
@@ -37,6 +36,7 @@
 #include "platform/BackgroundWork.h"
 #include "platform/Bundle.h"
 #include "platform/Files.h"
+#include "platform/Memory.h"
 #include "platform/Random.h"
 #include "platform/UserDefaults.h"
 #include "scenes/SceneClasses.h"
@@ -126,35 +126,6 @@ struct Result {
     bench::Stats frames;
     double overdraw = 0, fillRatio = 0, cpuP99 = 0, privateMb = 0;
 };
-
-// Anonymous resident memory of the process, in MiB, without the mappings
-// the software renderer makes for itself (its shared-memory surfaces and the
-// code it compiles): what the game keeps.
-double privateMemoryMb() {
-    std::ifstream smaps("/proc/self/smaps");
-    std::string line;
-    bool counted = false;
-    double kb = 0;
-    while (std::getline(smaps, line)) {
-        std::istringstream words(line);
-        std::string first;
-        words >> first;
-        if (first.find('-') != std::string::npos && first.find(':') == std::string::npos) {
-            // A mapping's header: address perms offset dev inode [path].
-            std::string perms, offset, dev, inode, path;
-            words >> perms >> offset >> dev >> inode;
-            std::getline(words, path);
-            path.erase(0, path.find_first_not_of(' '));
-            const bool executable = perms.find('x') != std::string::npos;
-            counted = (path.empty() || path == "[heap]" || path == "[stack]") && !executable;
-        } else if (counted && first == "Anonymous:") {
-            double v = 0;
-            words >> v;
-            kb += v;
-        }
-    }
-    return kb / 1024.0;
-}
 
 // Median pixels a frame over `frames` frames.
 double medianPixels(int frames, const std::function<void()>& move = {}) {
@@ -246,7 +217,7 @@ int runOne(const Scene& scene, const Profile& profile, int frames, const std::st
     const double screen = static_cast<double>(profile.device.widthPixels()) * profile.device.heightPixels();
     const double pixels = medianPixels(30, play);
     r.overdraw = pixels / screen;
-    r.privateMb = privateMemoryMb();
+    r.privateMb = platform::privateMemoryMb();
     second = nullptr;
     const double perPixel = fillMsPerPixel(std::max(30, frames / 4));
     r.fillRatio = pixels > 0 && perPixel > 0 ? r.frames.median / (pixels * perPixel) : 0;

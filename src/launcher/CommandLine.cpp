@@ -17,7 +17,7 @@ bool parseNumber(const std::string& text, double& out) {
 std::string usage() {
     return "usage: number-meadow [--device tablet|phone] [--scale 1|2] [--lang CODE] [--data-dir DIR]\n"
            "                     [--fullscreen] [--window WxH] [--headless] [--seconds S] [--seed N]\n"
-           "                     [--script FILE] [--screenshot FILE.png]\n"
+           "                     [--script FILE] [--screenshot FILE.png] [--report]\n"
            "                     [--api-host HOST[:PORT]] [--analytics-host HOST[:PORT]]\n";
 }
 
@@ -88,6 +88,8 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& args, st
             if (!value(o.scriptFile)) return std::nullopt;
         } else if (a == "--screenshot") {
             if (!value(o.screenshotFile)) return std::nullopt;
+        } else if (a == "--report") {
+            o.report = true;
         } else if (a == "--api-host" || a == "--analytics-host") {
             if (!value(v)) return std::nullopt;
             if (!KVTWebService::isValidHost(v)) {

@@ -23,6 +23,8 @@ struct Options {
     std::optional<std::uint64_t> seed;
     std::string scriptFile;
     std::string screenshotFile;
+    // At the end, a line on frames over 50 ms and private memory (soak runs).
+    bool report = false;
     // The publisher's services, "host" or "host:port"; empty: the build's.
     std::string apiHost;
     std::string analyticsHost;

@@ -1,5 +1,7 @@
 #include "launcher/Launcher.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "platform/Files.h"
 #include "platform/Image.h"
 #include "platform/Log.h"
+#include "platform/Memory.h"
 #include "platform/Random.h"
 #include "platform/UserDefaults.h"
 #include "platform/ui/Window.h"
@@ -26,6 +29,35 @@ bool writeScreenshot(const std::string& file) {
     for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
     return platform::writePng(file, w, h, pixels.data());
 }
+
+// Frames that took longer than a child would accept, and the memory the
+// game keeps, for long scripted runs: one line at the end.
+struct FrameReport {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point last;
+    long frames = 0, slow = 0;
+    double longestMs = 0, startMb = 0, lastMb = 0;
+
+    void frame() {
+        const Clock::time_point now = Clock::now();
+        if (frames > 0) {
+            const double ms = std::chrono::duration<double, std::milli>(now - last).count();
+            if (ms > 50) ++slow;
+            longestMs = std::max(longestMs, ms);
+        }
+        // Memory every ten seconds, the first once the first scenes have
+        // settled; the reading's own time is not the frame's.
+        if (++frames % 600 == 0) {
+            lastMb = platform::privateMemoryMb();
+            if (frames == 600) startMb = lastMb;
+        }
+        last = Clock::now();
+    }
+    void print() const {
+        std::fprintf(stderr, "report: %ld frames, %ld over 50 ms (longest %.1f ms), private memory %.1f MB after 10 s, %.1f MB at the end\n",
+                     frames, slow, longestMs, startMb, lastMb);
+    }
+};
 
 }  // namespace
 
@@ -102,7 +134,12 @@ int run(int argc, char** argv, platform::ApplicationDelegate& delegate, const Ho
             if (!app.isRunning() || (limit > 0 && app.frameCount() + 1 >= limit)) writeScreenshot(file);
         });
     }
-    return app.run(launch, delegate);
+    if (!options->report) return app.run(launch, delegate);
+    auto report = std::make_shared<FrameReport>();
+    app.addBeforeFrame([report] { report->frame(); });
+    const int status = app.run(launch, delegate);
+    report->print();
+    return status;
 }
 
 }  // namespace launcher
