@@ -80,7 +80,7 @@ def scripts(game: Game, device: str, wanted: list[str]) -> dict[str, str]:
     out = {
         "menu": SKIP_LOGO + "wait 0.5\n",
         "learn": SKIP_LOGO + tap(buttons["learn"]) + "wait 1.5\n",
-        "learn4": SKIP_LOGO + tap(buttons["learn"]) + "wait 1.5\n" + tap(learn["slots"][3]) + "wait 1.5\n",
+        "learn4": SKIP_LOGO + tap(buttons["learn"]) + "wait 1.5\n" + tap(learn["slots"][3]) + "wait 3\n",
         "count": SKIP_LOGO + tap(buttons["count"]) + "wait 2.5\n",
         "draw": SKIP_LOGO + tap(buttons["draw"]) + "wait 2\n",
         "game": SKIP_LOGO + tap(buttons["game"]) + "wait 1\n",
@@ -89,8 +89,9 @@ def scripts(game: Game, device: str, wanted: list[str]) -> dict[str, str]:
         scene = game.dump(out["game"])
         start = find(scene, lambda n: n["class"] == "CCMenuItemImage" and n.get("tag") == 1)
         out["play"] = out["game"] + tap(start) + "wait 2\n"
-        # 20 points to the timer, the longest (easiest) being 11 s a sum.
-        out["lost"] = out["game"] + tap(start) + "wait 260\n"
+        # 20 points to the timer at 11 s a sum (the easiest level), with the
+        # shots and pauses between them.
+        out["lost"] = out["game"] + tap(start) + "wait 330\n"
     return out
 
 
