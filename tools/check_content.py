@@ -1,12 +1,15 @@
 #!/usr/bin/python3
 """Checks a built resource bundle against content/manifest.toml: every name
 the game reads exists for both devices and both scales, every scene file is
-complete and matches what its scene's code expects of it, and every
-content-document key and voice line is there in every shipped language.
+complete and matches what its scene's code expects of it, every
+content-document key and voice line is there in every shipped language, every
+caption fits the board it is written on and every font draws every letter.
 
     check_content.py RESOURCES [--manifest content/manifest.toml]
 
-Prints one line per problem and exits 1 if there is any.
+Prints one line per problem, then one line per language: how many texts
+(content document and string table) and voice lines it has, and what it
+lacks that another language has. Exits 1 if there is any problem.
 """
 from __future__ import annotations
 
@@ -125,6 +128,7 @@ class Checker:
         self.voice_lines = voice_lines
         self.problems: list[str] = []
         self.docs: dict[str, dict] = {}     # each language's content document, once read
+        self.texts: dict[str, dict[str, str]] = {lang: {} for lang in languages}   # lang -> where -> text
         self.fonts = Fonts(res)
 
     def fail(self, msg: str) -> None:
@@ -199,6 +203,7 @@ class Checker:
             for key in f.get("strings", []):
                 if not table.get(key):
                     self.fail(f"{lang} Localizable.strings has no text for {key!r}")
+            self.texts[lang].update({f"Localizable.strings/{k}": v for k, v in table.items() if v})
         info = self.plist("Info.plist")
         if info is not None:
             name = info.get("CFBundleName")
@@ -329,7 +334,12 @@ class Checker:
 
     def shape(self, v, shape, where: str, lang: str) -> None:
         if isinstance(shape, str):
-            if shape in ("sound", "voice"):
+            if shape == "text":
+                if not isinstance(v, str) or not v.strip():
+                    self.fail(f"{where} has no text")
+                else:
+                    self.texts[lang][where.partition(": ")[2]] = v
+            elif shape in ("sound", "voice"):
                 if not isinstance(v, str) or not v:
                     self.fail(f"{where} should name a {shape}")
                 elif shape == "sound":
@@ -460,6 +470,74 @@ class Checker:
             check_drawing.scene(self, rel, req, members, dev, DEVICES[dev])
         if dev and req.get("form"):
             check_kit.form(self, rel, req, members, dev, DEVICES[dev])
+        for caption in (fixed or {}).get("captions", []):
+            self.captions(rel, root, members, caption, fixed, dev)
+
+    def captions(self, rel: str, root: dict, members: dict, cap: dict, fixed: dict, dev: str) -> None:
+        """Texts the code writes on a board (a button, a sign) must lie on the
+        board's face, measured in the font and size the code uses in each
+        language, with their shadow. Text i goes on the menu item tagged
+        items[i], or every text on one member or one picture of the root's."""
+        boards = []     # (board's properties, its picture, the text's place)
+        off = cap.get("offset", [0, 0])
+        if "items" in cap:
+            menu = (members.get(cap.get("menu", "mainMenu")) or [None])[0]
+            found = {c["properties"].get("tag"): c["properties"] for c in (menu or {}).get("children", [])
+                     if c["class"] == "CCMenuItemImage"}
+            for tag in cap["items"]:
+                if tag in found:
+                    x, y = found[tag]["position"]
+                    boards.append((found[tag], found[tag]["spriteFileNormal"], (x + off[0], y + off[1])))
+        elif "member" in cap:
+            node = (members.get(cap["member"]) or [None])[0]
+            if node:
+                x, y = node["properties"]["position"]
+                boards.append((node["properties"], node["properties"]["spriteFile"], (x + off[0], y + off[1])))
+        else:
+            want = with_device(cap["picture"], dev)
+            found = [k["properties"] for k in root.get("children", []) if k["class"] == "CCSprite"
+                     and k["properties"].get("spriteFile") == want]
+            at = fixed.get(cap["at"]) if isinstance(cap.get("at"), str) else cap.get("at")
+            if len(found) != 1 or not at:
+                self.fail(f"{rel}: wants one {want} among the root's children for the captions {cap['texts']}")
+                return
+            boards.append((found[0], want, (at[0] + off[0], at[1] + off[1])))
+        if not boards:
+            self.fail(f"{rel}: no board for the captions {cap['texts']}")
+            return
+        faces = []
+        for props, picture, at in boards:
+            face = self.m.get("caption_boards", {}).get(re.sub(r"~(ipad|iphone)(?=\.)", "", picture))
+            size = png_size(self.res / picture) if (self.res / picture).is_file() else None
+            if not face or not size:
+                self.fail(f"{rel}: {picture} is no board that captions are known to fit on (caption_boards)")
+                return
+            w, h = size[0] * props["scaleX"], size[1] * props["scaleY"]
+            left, bottom = props["position"][0] - props["anchorPoint"][0] * w, props["position"][1] - props["anchorPoint"][1] * h
+            faces.append((left + face[0] * w, bottom + face[1] * h, left + face[2] * w, bottom + face[3] * h))
+        first = cap.get("from", 0)
+        for lang, doc in self.docs.items():
+            texts = doc
+            for step in cap["texts"].split("/"):
+                texts = texts.get(step) if isinstance(texts, dict) else None
+            if not isinstance(texts, list):
+                continue
+            size = cap.get("sizes", {}).get(lang, cap["size"])
+            for i in range(first, len(texts)):
+                k = i - first if len(boards) > 1 else 0
+                if k >= len(boards) or not isinstance(texts[i], str):
+                    continue
+                m = self.fonts.measure(cap["font"], size, texts[i])
+                if m is None:
+                    self.fail(f"{rel}: cannot measure captions: no font {cap['font']!r} in fonts.plist")
+                    return
+                box = shifted(m[1], *boards[k][2])
+                sx, sy = cap.get("shadow", [0, 0])
+                box = (min(box[0], box[0] + sx), min(box[1], box[1] + sy), max(box[2], box[2] + sx), max(box[3], box[3] + sy))
+                if not contains(faces[k], box):
+                    self.fail(f"{rel}: {lang} {cap['texts']}[{i}] {texts[i]!r} at size {size} does not fit on "
+                              f"{boards[k][1]}: its letters take {tuple(round(v, 1) for v in box)}, the board's face "
+                              f"{tuple(round(v, 1) for v in faces[k])}")
 
     @staticmethod
     def finite_burst(node: dict) -> bool:
@@ -650,6 +728,37 @@ class Checker:
         self.check_document()
         return self.problems
 
+    def check_glyphs(self) -> None:
+        """Every font the game may ask for draws every letter of every text
+        in every language (a missing glyph shows as an empty box)."""
+        from fontTools.ttLib import TTFont
+        fmap = (self.plist("fonts.plist") or {}).get("fonts", {})
+        cmaps = {}
+        for name in self.m.get("fonts", {}).get("names", []):
+            entry = fmap.get(name)
+            if isinstance(entry, dict) and (self.res / str(entry.get("file"))).is_file():
+                key = (entry["file"], entry.get("index", 0))
+                if key not in cmaps:
+                    cmaps[key] = set(TTFont(self.res / key[0], fontNumber=key[1], lazy=True).getBestCmap())
+                for lang, texts in self.texts.items():
+                    letters = {c for t in texts.values() for c in t if not c.isspace()}
+                    missing = "".join(sorted(c for c in letters if ord(c) not in cmaps[key]))
+                    if missing:
+                        self.fail(f"{lang}: font {name!r} ({key[0]}) has no glyph for {missing!r}")
+
+    def report(self) -> list[str]:
+        """Per language: its texts and voice lines, and the ones another
+        language has that it lacks."""
+        every = set().union(*(t.keys() for t in self.texts.values()))
+        lines = []
+        for lang in self.langs:
+            own = self.texts[lang]
+            voiced = [n for n, t in self.voice_lines.items() if t.get(lang) and self.lproj(lang, voice_file(n)).is_file()]
+            gaps = sorted(every - own.keys()) + [f"voice {n}" for n in self.voice_lines if n not in voiced]
+            line = f"{lang}: {len(own)} texts, {len(voiced)} voice lines"
+            lines.append(line + (f"; lacks {', '.join(gaps)}" if gaps else ""))
+        return lines
+
     def run(self) -> list[str]:
         self.check_files()
         self.check_media()
@@ -657,6 +766,7 @@ class Checker:
         self.check_scenes()
         check_drawing.check_strokes(self, DEVICES)
         check_kit.shelf(self, DEVICES)
+        self.check_glyphs()
         return self.problems
 
 
@@ -694,6 +804,11 @@ class Fonts:
                 half = (ascent + descent) / 2
                 self.cache[key] = (width, (left - width / 2, half - bottom, right - width / 2, half - top))
         return self.cache[key]
+
+
+def voice_file(line: str) -> str:
+    """The file a voice line becomes in each language's folder."""
+    return line if line.endswith(".mp3") else f"{line}.m4a"
 
 
 def turn(x: float, y: float, degrees: float) -> tuple[float, float]:
@@ -1179,9 +1294,12 @@ def main() -> int:
     if not a.resources.is_dir():
         print(f"content check: no bundle at {a.resources}")
         return 1
-    problems = Checker(a.resources, *load(a.manifest)).run()
+    checker = Checker(a.resources, *load(a.manifest))
+    problems = checker.run()
     for p in dict.fromkeys(problems):
         print(f"content check: {p}")
+    for line in checker.report():
+        print(f"content check: {line}")
     print(f"content check: {len(dict.fromkeys(problems))} problems" if problems else "content check: bundle complete")
     return 1 if problems else 0
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "kit/KVTWebService.h"
+#include "platform/Bundle.h"
 
 namespace launcher {
 
@@ -18,7 +19,38 @@ std::string usage() {
     return "usage: number-meadow [--device tablet|phone] [--scale 1|2] [--lang CODE] [--data-dir DIR]\n"
            "                     [--fullscreen] [--window WxH] [--headless] [--seconds S] [--seed N]\n"
            "                     [--script FILE] [--screenshot FILE.png] [--report]\n"
-           "                     [--api-host HOST[:PORT]] [--analytics-host HOST[:PORT]]\n";
+           "                     [--api-host HOST[:PORT]] [--analytics-host HOST[:PORT]]\n"
+           "       number-meadow --help | --version\n";
+}
+
+std::string help() {
+    return usage() +
+           "\n"
+           "A touch game for young children: the numbers 1 to 10 and simple sums.\n"
+           "\n"
+           "  --device tablet|phone   the screen to emulate: 1024 x 768 or 480 x 320 points\n"
+           "  --scale 1|2             pixels per point\n"
+           "  --lang CODE             language of texts and voices (en, it, ru...); default: the locale's\n"
+           "  --data-dir DIR          preferences, documents and caches in DIR instead of the XDG directories\n"
+           "  --fullscreen            start full screen (F11 toggles)\n"
+           "  --window WxH            window size in pixels; the picture is scaled to fit\n"
+           "  --headless              no window, no sound, fixed 1/60 s frames as fast as possible\n"
+           "  --seconds S             run S seconds of frames, then exit\n"
+           "  --seed N                fix the random draws\n"
+           "  --script FILE           play the commands in FILE (wait, tap, down, move, up, type, key,\n"
+           "                          screenshot, dump, quit)\n"
+           "  --screenshot FILE.png   write the last frame\n"
+           "  --api-host HOST[:PORT]  the publisher's catalogue, banner and feedback service\n"
+           "  --analytics-host HOST[:PORT]  the publisher's analytics service\n"
+           "  --help                  print this and exit\n"
+           "  --version               print the name and version and exit\n";
+}
+
+std::string versionLine() {
+    const platform::Value& info = platform::Bundle::main().infoDictionary();
+    std::string name = info["CFBundleDisplayName"].asString();
+    std::string version = info["CFBundleVersion"].asString();
+    return (name.empty() ? "Number Meadow" : name) + " " + (version.empty() ? "(no bundle found)" : version);
 }
 
 std::optional<Options> parseCommandLine(const std::vector<std::string>& args, std::string& error) {
@@ -36,7 +68,13 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& args, st
             return true;
         };
         std::string v;
-        if (a == "--fullscreen") {
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+            return o;
+        } else if (a == "--version") {
+            o.version = true;
+            return o;
+        } else if (a == "--fullscreen") {
             o.fullscreen = true;
         } else if (a == "--window") {
             if (!value(v)) return std::nullopt;

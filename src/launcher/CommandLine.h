@@ -12,6 +12,8 @@
 namespace launcher {
 
 struct Options {
+    bool help = false;     // --help: print the options and exit
+    bool version = false;  // --version: print the name and version and exit
     platform::DeviceProfile device = platform::DeviceProfile::tablet(1);
     std::string language;  // empty: from the locale
     std::string dataDir;   // empty: the XDG directories
@@ -34,6 +36,10 @@ struct Options {
 std::optional<Options> parseCommandLine(const std::vector<std::string>& args, std::string& error);
 
 std::string usage();
+// The usage followed by what each option does, for --help.
+std::string help();
+// "Number Meadow 0.1.0": the bundle's display name and CFBundleVersion.
+std::string versionLine();
 
 // A whole-text finite decimal number ("2", "0.5", "-3e2"); false for "", "1x", "nan".
 bool parseNumber(const std::string& text, double& out);

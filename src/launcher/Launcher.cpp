@@ -69,6 +69,10 @@ int run(int argc, char** argv, platform::ApplicationDelegate& delegate, const Ho
         std::fprintf(stderr, "number-meadow: %s\n%s", error.c_str(), usage().c_str());
         return 2;
     }
+    if (options->help || options->version) {
+        std::fputs((options->help ? help() : versionLine() + "\n").c_str(), stdout);
+        return 0;
+    }
 
     std::unique_ptr<ScriptRunner> script;
     if (!options->scriptFile.empty()) {

@@ -14,13 +14,18 @@ namespace fs = std::filesystem;
 namespace platform {
 namespace {
 
-// The installed layout puts Resources beside bin/; a build tree does too.
+// Found from the executable's own place, so that an installed tree works
+// wherever its prefix is (a package unpacked anywhere, a moved prefix): a
+// build tree keeps Resources beside bin/, an installed game under the
+// prefix's data directory (NM_INSTALLED_RESOURCES, relative to bin/).
 std::string defaultResourcePath() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (!ec) {
-        fs::path beside = exe.parent_path().parent_path() / "Resources";
-        if (fs::is_directory(beside, ec)) return beside.string();
+        for (const fs::path& dir : {exe.parent_path().parent_path() / "Resources",
+                                    exe.parent_path() / NM_INSTALLED_RESOURCES}) {
+            if (fs::is_regular_file(dir / "Info.plist", ec)) return dir.lexically_normal().string();
+        }
     }
     return NM_BUILD_RESOURCES_DIR;
 }

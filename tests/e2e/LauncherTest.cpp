@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Image.h"
+#include "platform/PropertyList.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
@@ -36,6 +37,21 @@ TEST(Launcher, BadScriptsAndOptionsExitWithTwo) {
     EXPECT_EQ(runGame({"--device", "watch"}).exitCode, 2);
     EXPECT_EQ(runGame({"--window", "800"}).exitCode, 2);
     EXPECT_EQ(runGame({"--script", dir / "missing.txt"}).exitCode, 2);
+}
+
+// The usual conventions: --help and --version answer on stdout and exit 0,
+// whatever else the command line holds; the version is the bundle's.
+TEST(Launcher, HelpAndVersionPrintAndExitZero) {
+    auto help = runGame({"--seconds", "1", "--help", "--bogus"});
+    EXPECT_EQ(help.exitCode, 0) << help.output;
+    EXPECT_EQ(help.output.rfind("usage: number-meadow", 0), 0u) << help.output;
+    for (const char* option : {"--lang CODE", "--script FILE", "--help", "--version"})
+        EXPECT_NE(help.output.find(option), std::string::npos) << option;
+    auto info = platform::readPropertyListFile(NM_TEST_RESOURCES_DIR "/Info.plist");
+    ASSERT_TRUE(info);
+    auto version = runGame({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.output, "Number Meadow " + (*info)["CFBundleVersion"].asString() + "\n");
 }
 
 TEST(Launcher, ScriptScreenshotsAndQuits) {

@@ -4,8 +4,11 @@ every shipped language, trimmed of silence, levelled, and encoded as AAC in
 <lang>.lproj/). A line named "<something>.mp3" is encoded as MP3 in a file of
 that name, for the lines the game plays both as effects and as voices.
 
-Engines: festival with the HTS voice "cmu_us_slt_arctic_hts" for English and
-the diphone voice "lp_diphone" for Italian; espeak-ng for any other language.
+Engines: festival with the HTS voice "cmu_us_slt_arctic_hts" for English, the
+diphone voice "lp_diphone" for Italian and the unit-selection voice
+"msu_ru_nsh_clunits" for Russian (a recorded speaker: clearer for a child than
+espeak-ng's formant voice, whose Russian sounds buzzy and clipped); espeak-ng
+for any other language.
 """
 from __future__ import annotations
 
@@ -18,7 +21,7 @@ from .jobs import Job, Work
 HERE = Path(__file__)
 LINES = CONTENT / "voices" / "lines.toml"
 
-FESTIVAL_VOICES = {"en": "cmu_us_slt_arctic_hts", "it": "lp_diphone"}
+FESTIVAL_VOICES = {"en": "cmu_us_slt_arctic_hts", "it": "lp_diphone", "ru": "msu_ru_nsh_clunits"}
 
 
 def lines() -> dict[str, dict[str, str]]:

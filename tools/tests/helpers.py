@@ -1,7 +1,9 @@
 """Shared set-up for the content tools' tests."""
 from __future__ import annotations
 
+import shutil
 import sys
+import tomllib
 from pathlib import Path
 
 TOOLS = Path(__file__).resolve().parent.parent
@@ -10,3 +12,14 @@ for p in (TOOLS, TOOLS / "nm", CONTENT / "menu", CONTENT / "learning", CONTENT /
           CONTENT / "kit"):
     if str(p) not in sys.path:
         sys.path.insert(0, str(p))
+
+
+def copy_fonts(res: Path) -> None:
+    """The bundle's font map, fonts and licences into a test bundle, for
+    measuring and drawing texts."""
+    fonts = tomllib.loads((CONTENT / "fonts" / "sources.toml").read_text())["files"]
+    shutil.copy(CONTENT / "fonts" / "fonts.plist", res / "fonts.plist")
+    (res / "fonts").mkdir()
+    for name, entry in fonts.items():
+        shutil.copy(entry["from"], res / "fonts" / name)
+        shutil.copy(CONTENT / "fonts" / "licences" / entry["licence"], res / "fonts" / entry["licence"])

@@ -124,6 +124,7 @@ class LearningScenesTest(unittest.TestCase):
         self.manifest = tomllib.loads((helpers.CONTENT / "manifest.toml").read_text())
         from nm import bundle
         self.doc = bundle.document("en")
+        helpers.copy_fonts(self.res)    # the captions are measured
 
     def tearDown(self):
         self.tmp.cleanup()
