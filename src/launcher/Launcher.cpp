@@ -36,7 +36,7 @@ struct FrameReport {
     using Clock = std::chrono::steady_clock;
     Clock::time_point last;
     long frames = 0, slow = 0;
-    double longestMs = 0, startMb = 0, lastMb = 0;
+    double longestMs = 0, startMb = 0, settledMb = 0, lastMb = 0;
 
     void frame() {
         const Clock::time_point now = Clock::now();
@@ -45,17 +45,21 @@ struct FrameReport {
             if (ms > 50) ++slow;
             longestMs = std::max(longestMs, ms);
         }
-        // Memory every ten seconds, the first once the first scenes have
-        // settled; the reading's own time is not the frame's.
+        // Memory every ten seconds: the first reading once the first scene
+        // has settled, the second once a soak's tour has been through every
+        // scene; the reading's own time is not the frame's.
         if (++frames % 600 == 0) {
             lastMb = platform::privateMemoryMb();
             if (frames == 600) startMb = lastMb;
+            if (frames == 7200) settledMb = lastMb;
         }
         last = Clock::now();
     }
     void print() const {
-        std::fprintf(stderr, "report: %ld frames, %ld over 50 ms (longest %.1f ms), private memory %.1f MB after 10 s, %.1f MB at the end\n",
-                     frames, slow, longestMs, startMb, lastMb);
+        std::fprintf(stderr,
+                     "report: %ld frames, %ld over 50 ms (longest %.1f ms), private memory %.1f MB after 10 s, "
+                     "%.1f MB after 2 min, %.1f MB at the end\n",
+                     frames, slow, longestMs, startMb, settledMb, lastMb);
     }
 };
 
