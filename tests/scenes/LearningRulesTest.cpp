@@ -1,13 +1,18 @@
 // The rules behind the learn and count screens that content and chance feed:
-// packed places, the animal kind of a question, its five choices.
+// packed places, the animal kind of a question, its five choices; and the
+// learn pages keeping to themselves when a cloud takes a page's tag.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
+#include "engine/CCDirector.h"
 #include "platform/Random.h"
+#include "scenes/SceneClasses.h"
 #include "scenes/learning/CountScene.h"
+#include "scenes/learning/LearnScene.h"
 #include "scenes/learning/PackedPositions.h"
+#include "support/EngineHarness.h"
 
 TEST(PackedPositions, MirroringDepthAndPhoneScaling) {
     PackedAnimal a = unpackLearnAnimal(1123456);
@@ -75,4 +80,40 @@ TEST(CountQuestions, TheChoicesAreFiveNeighboursHoldingTheAnswer) {
             for (int i = 0; i < 5; ++i) EXPECT_EQ(choices[i], low + i) << "n = " << n;
         }
     }
+}
+
+// A drifting cloud rewrites its tag from where it is: near a phone's left
+// edge it takes 1 to 3, the pages' own tags. Turning pages moves the pages,
+// never a cloud.
+TEST(LearnPages, ACloudWithAPagesTagIsNeverTurnedAsAPage) {
+    auto& harness = testsupport::EngineHarness::boot(platform::DeviceProfile::phone(1), NM_TEST_RESOURCES_DIR);
+    registerSceneClasses();
+    Ref<CCScene> scene = LearnScene::scene();
+    CCDirector::sharedDirector()->runWithScene(scene.get());
+    harness.step(2);
+    auto* learn = dynamic_cast<LearnScene*>(scene->children().front().get());
+    ASSERT_TRUE(learn);
+    std::vector<CCNode*> clouds;
+    for (const auto& child : learn->children())
+        if (auto* sprite = dynamic_cast<CCSprite*>(child.get());
+            sprite && sprite->texture() && sprite->texture()->fileName().find("cloud") != std::string::npos)
+            clouds.push_back(sprite);
+    ASSERT_EQ(clouds.size(), 5u);
+    // Clouds go first among the children, as they are found.
+    for (std::size_t i = 0; i < clouds.size(); ++i) {
+        learn->reorderChild(clouds[i], -10);
+        clouds[i]->setTag(1 + static_cast<int>(i % 3));
+    }
+    harness.step();
+    learn->turnPage(4);
+    harness.step(45);
+    EXPECT_EQ(learn->curIndex, 4);
+    // The page now current shows at the left edge, the one before it left the screen.
+    CCNode* current = nullptr;
+    for (const auto& child : learn->children())
+        if (child->tag() == learn->cur && std::find(clouds.begin(), clouds.end(), child.get()) == clouds.end())
+            current = child.get();
+    ASSERT_TRUE(current);
+    EXPECT_EQ(current->position().x, 0);
+    CCDirector::sharedDirector()->end();
 }

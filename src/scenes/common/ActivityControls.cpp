@@ -70,6 +70,17 @@ void pressButton(CCNode* scene, CCSprite* button, std::function<void()> then) {
 
 bool nodeContains(const CCNode* node, CGPoint p) { return node && CGRectContainsPoint(node->boundingBox(), p); }
 
+void TaggedChildren::collect(const CCNode* parent, int firstTag, int lastTag) {
+    nodes_.clear();
+    for (int tag = firstTag; tag <= lastTag; ++tag)
+        if (CCNode* child = parent->getChildByTag(tag)) nodes_[tag] = child;
+}
+
+CCNode* TaggedChildren::operator[](int tag) const {
+    auto it = nodes_.find(tag);
+    return it == nodes_.end() ? nullptr : it->second;
+}
+
 void DraggableClouds::setUp(CCNode* layer) {
     clouds.clear();
     for (int tag = kFirstCloudTag; tag < kFirstCloudTag + kCloudCount && layer; ++tag) {

@@ -7,12 +7,25 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "engine/CCLabelTTF.h"
 #include "engine/CCLayer.h"
 #include "engine/CCScene.h"
 #include "engine/CCSprite.h"
+
+// Children found once by their tags, while the tags still say what they
+// are: a drifting cloud rewrites its own tag on every pass and may take a
+// small one (a page's, on a phone), so pages are not looked up by tag later.
+class TaggedChildren {
+public:
+    void collect(const CCNode* parent, int firstTag, int lastTag);
+    CCNode* operator[](int tag) const;
+
+private:
+    std::map<int, CCNode*> nodes_;
+};
 
 // The clouds with tags 20 to 24 among a layer's children.
 class DraggableClouds {

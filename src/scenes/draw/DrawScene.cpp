@@ -82,6 +82,7 @@ void DrawScene::didLoadFromCCB() {
     KVSoundManager::sharedManager()->setBackgroundMusic("bg-game.mp3");
     buttons.setUp(this, buttonBack, buttonSound);
     setIsTouchEnabled(true);
+    pages.collect(this, 1, 2);
     clouds.setUp(this);
     cur = 1;
     next = 2;

@@ -110,7 +110,8 @@ public:
     Ref<CCMask> colorHighlightMask;
 
 private:
-    CCNode* page(int tag) const { return getChildByTag(tag); }
+    CCNode* page(int tag) const { return pages[tag]; }
+    TaggedChildren pages;
     const std::vector<CGPoint>* currentStroke() const;
     void orderCheck();
     void paintNewestInk();

@@ -48,6 +48,7 @@ void LearnScene::didLoadFromCCB() {
     KVSoundManager::sharedManager()->setBackgroundMusic("bg-game.mp3");
     buttons.setUp(this, buttonBack, buttonSound);
     setIsTouchEnabled(true);
+    pages.collect(this, 1, 3);
     clouds.setUp(this);
 
     layerDrag = false;

@@ -50,7 +50,8 @@ public:
     CCLabelTTF* label = nullptr;  // the caption, made here
 
 private:
-    CCNode* page(int tag) const { return getChildByTag(tag); }
+    CCNode* page(int tag) const { return pages[tag]; }
+    TaggedChildren pages;
     float windowWidth() const;
     void placePages(float dx);
     void setCaption(int num);
