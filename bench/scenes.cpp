@@ -125,15 +125,18 @@ struct Result {
     double coldLoadMs = 0, warmLoadMs = 0;
     bench::Stats frames;
     double overdraw = 0, fillRatio = 0, cpuP99 = 0, privateMb = 0;
+    int passes = 0;
 };
 
-// Median pixels a frame over `frames` frames.
-double medianPixels(int frames, const std::function<void()>& move = {}) {
+// Median pixels a frame over `frames` frames, and the most switches to a
+// render texture in one of them.
+double medianPixels(int frames, const std::function<void()>& move = {}, int* passes = nullptr) {
     std::vector<double> pixels;
     for (int i = 0; i < frames; ++i) {
         if (move) move();
         platform::Application::shared().runFrame();
         pixels.push_back(CCRenderer::shared().stats().pixels);
+        if (passes) *passes = std::max(*passes, CCRenderer::shared().stats().offscreenPasses);
     }
     return bench::percentile(pixels, 0.5);
 }
@@ -215,7 +218,7 @@ int runOne(const Scene& scene, const Profile& profile, int frames, const std::st
     r.frames = bench::measure(frames, 30, play);
     r.cpuP99 = r.frames.cpuP99;
     const double screen = static_cast<double>(profile.device.widthPixels()) * profile.device.heightPixels();
-    const double pixels = medianPixels(30, play);
+    const double pixels = medianPixels(30, play, &r.passes);
     r.overdraw = pixels / screen;
     r.privateMb = platform::privateMemoryMb();
     second = nullptr;
@@ -228,9 +231,9 @@ int runOne(const Scene& scene, const Profile& profile, int frames, const std::st
 
     std::printf("{\"scene\":\"%s\",\"profile\":\"%s\",\"load_ms\":%.1f,\"load2_ms\":%.1f,\"median_ms\":%.3f,"
                 "\"p99_ms\":%.3f,\"cpu_ms\":%.3f,\"cpu_p99_ms\":%.3f,\"draws\":%d,\"overdraw\":%.2f,"
-                "\"fill_ratio\":%.2f,\"private_mb\":%.1f}\n",
+                "\"fill_ratio\":%.2f,\"private_mb\":%.1f,\"passes\":%d}\n",
                 scene.name, profile.name, r.coldLoadMs, r.warmLoadMs, r.frames.median, r.frames.p99,
-                r.frames.cpuMedian, r.cpuP99, r.frames.drawCalls, r.overdraw, r.fillRatio, r.privateMb);
+                r.frames.cpuMedian, r.cpuP99, r.frames.drawCalls, r.overdraw, r.fillRatio, r.privateMb, r.passes);
     return 0;
 }
 
@@ -262,9 +265,10 @@ int main(int argc, char** argv) {
     std::printf("play; shelf, form: the menu with the catalogue or the feedback form open.\n");
     std::printf("load = scene() cold, load2 = again with the textures cached (ms); median, p99: frame\n");
     std::printf("times (ms); cpu: median and p99 work before the finish (ms); draws: most draw calls;\n");
-    std::printf("over: overdraw; fill: frame time / a plain fill of as many pixels; mem: private MiB.\n\n");
-    std::printf("%-6s %-9s | %7s %7s | %8s %8s | %6s %6s | %5s %5s %5s | %6s\n", "scene", "profile", "load", "load2",
-                "median", "p99", "cpu", "cpu99", "draws", "over", "fill", "mem");
+    std::printf("rt: most render-texture passes in a frame; over: overdraw; fill: frame time / a plain\n");
+    std::printf("fill of as many pixels; mem: private MiB.\n\n");
+    std::printf("%-6s %-9s | %7s %7s | %8s %8s | %6s %6s | %5s %4s %5s %5s | %6s\n", "scene", "profile", "load", "load2",
+                "median", "p99", "cpu", "cpu99", "draws", "rt", "over", "fill", "mem");
     std::string rows;
     int failed = 0;
     for (const Scene& s : kScenes) {
@@ -289,9 +293,10 @@ int main(int argc, char** argv) {
                 const std::size_t k = row.find(std::string("\"") + key + "\":");
                 return k == std::string::npos ? 0.0 : std::atof(row.c_str() + k + std::strlen(key) + 3);
             };
-            std::printf("%-6s %-9s | %7.1f %7.1f | %8.2f %8.2f | %6.2f %6.2f | %5.0f %5.2f %5.2f | %6.1f\n", s.name,
+            std::printf("%-6s %-9s | %7.1f %7.1f | %8.2f %8.2f | %6.2f %6.2f | %5.0f %4.0f %5.2f %5.2f | %6.1f\n", s.name,
                         p.name, num("load_ms"), num("load2_ms"), num("median_ms"), num("p99_ms"), num("cpu_ms"),
-                        num("cpu_p99_ms"), num("draws"), num("overdraw"), num("fill_ratio"), num("private_mb"));
+                        num("cpu_p99_ms"), num("draws"), num("passes"), num("overdraw"), num("fill_ratio"),
+                        num("private_mb"));
             std::fflush(stdout);
             rows += (rows.empty() ? "" : ",\n ") + row;
         }

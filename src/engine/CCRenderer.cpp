@@ -151,6 +151,7 @@ void CCRenderer::tearDown() {
 
 void CCRenderer::setTarget(const Target& target) {
     flush();
+    if (target.framebuffer != 0 && target.framebuffer != target_.framebuffer) ++stats_.offscreenPasses;
     target_ = target;
     if (!ready_) return;
     glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);

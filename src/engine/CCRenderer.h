@@ -103,6 +103,7 @@ public:
         int drawCalls = 0;
         long quads = 0;
         double pixels = 0;
+        int offscreenPasses = 0;  // switches to a render texture
     };
     const Stats& stats() const { return stats_; }
     void resetStats() { stats_ = {}; }

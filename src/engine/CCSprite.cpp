@@ -199,6 +199,8 @@ void CCSprite::updateColor() {
 
 void CCSprite::draw() {
     if (!texture_) return;
+    // A clear picture blended over the screen leaves it as it is.
+    if (texture_->isTransparent() && blend_ == kCCBlendFuncPremultiplied) return;
     CCRenderer& r = CCRenderer::shared();
     // An opaque picture shown whole needs no blending (backgrounds).
     const bool opaque = texture_->isOpaque() && opacity_ == 255 && blend_ == kCCBlendFuncPremultiplied;

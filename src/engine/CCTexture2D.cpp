@@ -81,16 +81,17 @@ bool CCTexture2D::upload(const std::uint8_t* rgba, int w, int h, float scale, CC
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 
     const std::size_t n = static_cast<std::size_t>(w) * h;
-    opaque_ = false;
-    if (rgba && format != kCCTexture2DPixelFormat_A8) {
+    opaque_ = transparent_ = false;
+    if (rgba) {
         const bool noAlpha = format == kCCTexture2DPixelFormat_RGB565 || format == kCCTexture2DPixelFormat_RGB888 ||
                              format == kCCTexture2DPixelFormat_I8;
-        opaque_ = noAlpha;
-        if (!noAlpha) {
-            std::size_t i = 0;
-            while (i < n && rgba[i * 4 + 3] == 255) ++i;
-            opaque_ = i == n;
+        bool allOpaque = format != kCCTexture2DPixelFormat_A8, allClear = !noAlpha;
+        for (std::size_t i = 0; i < n && (allOpaque || allClear); ++i) {
+            allOpaque = allOpaque && rgba[i * 4 + 3] == 255;
+            allClear = allClear && rgba[i * 4 + 3] == 0;
         }
+        opaque_ = noAlpha || allOpaque;
+        transparent_ = allClear && n > 0;
     }
     if (!rgba || format == kCCTexture2DPixelFormat_RGBA8888 || format == kCCTexture2DPixelFormat_RGB888) {
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);

@@ -63,6 +63,8 @@ public:
     bool hasPremultipliedAlpha() const { return premultiplied_; }
     // Every pixel fully opaque: it may be drawn without blending.
     bool isOpaque() const { return opaque_; }
+    // Every pixel fully clear (a touch area's picture): nothing to draw.
+    bool isTransparent() const { return transparent_; }
     CCTexture2DPixelFormat pixelFormat() const { return format_; }
 
     // Nearest-neighbour sampling (crisp pixels) / linear sampling (the default).
@@ -87,6 +89,7 @@ private:
     unsigned name_ = 0;
     unsigned generation_ = 0;
     bool opaque_ = false;
+    bool transparent_ = false;
     int pixelsWide_ = 0;
     int pixelsHigh_ = 0;
     float scale_ = 1;

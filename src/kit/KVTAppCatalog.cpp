@@ -8,6 +8,7 @@
 #include "engine/CCActions.h"
 #include "engine/CCDirector.h"
 #include "engine/CCMenuItem.h"
+#include "engine/CCRenderer.h"
 #include "engine/CCTexture2D.h"
 #include "engine/CCTouchDispatcher.h"
 #include "json/SBJsonParser.h"
@@ -139,6 +140,13 @@ bool KVTAppCatalog::init() {
 }
 
 bool KVTAppCatalog::isOpen() const { return position().y == posOpened.y; }
+
+float KVTAppCatalog::coveredHeight() const { return isVisible() ? std::max(0.0f, position().y) : 0.0f; }
+
+void KVTAppCatalog::visit() {
+    CCRenderer::shared().disableScissor();
+    CCLayer::visit();
+}
 
 void KVTAppCatalog::createShelfs() {
     shelfLayer->removeAllChildrenWithCleanup(true);

@@ -53,6 +53,12 @@ public:
     bool init() override;
 
     bool isOpen() const;
+    // How far up from the screen's bottom the shelf's boards hide everything
+    // under them (0 while closed): they are opaque and as wide as the screen,
+    // so the menu need not draw there.
+    float coveredHeight() const;
+    // Drawn clear of the clip the menu keeps to the part the shelf leaves.
+    void visit() override;
     void slideUp();
     void slideDown();
     void asyncLoadLayer();

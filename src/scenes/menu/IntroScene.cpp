@@ -1,5 +1,7 @@
 #include "scenes/menu/IntroScene.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -8,6 +10,7 @@
 #include "app/SettingsManager.h"
 #include "engine/CCDirector.h"
 #include "engine/CCLabelTTF.h"
+#include "engine/CCRenderer.h"
 #include "kit/KVTAdvertBannerLayer.h"
 #include "kit/KVTAppCatalog.h"
 #include "kit/KVTFeedbackLayer.h"
@@ -260,6 +263,23 @@ CGPoint IntroScene::frogTarget(int tag) {
     if (KVTAppUtils::isPad()) return t;
     // The tablet's points would send the frog off a phone screen: scale them.
     return {static_cast<float>(static_cast<int>(t.x) * 480 / 1024), static_cast<float>(static_cast<int>(t.y) * 320 / 768)};
+}
+
+void IntroScene::visit() {
+    const float covered = appCatalog ? appCatalog->coveredHeight() : 0;
+    if (covered <= 0 || !isVisible()) {
+        CCLayer::visit();
+        return;
+    }
+    // The layers under the shelf keep to the band above it; the shelf itself
+    // (and the layers over it) ends the clip when it is drawn.
+    CCDirector* director = CCDirector::sharedDirector();
+    const CGSize pixels = director->winSizeInPixels();
+    const int bottom = static_cast<int>(std::lround(covered * director->contentScaleFactor()));
+    CCRenderer& renderer = CCRenderer::shared();
+    renderer.enableScissor(0, bottom, static_cast<int>(pixels.width), std::max(0, static_cast<int>(pixels.height) - bottom));
+    CCLayer::visit();
+    renderer.disableScissor();
 }
 
 // The catalogue's tab at the bottom; the hanging banner just above the top

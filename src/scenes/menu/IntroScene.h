@@ -33,6 +33,8 @@ public:
     ~IntroScene() override;
 
     void didLoadFromCCB() override;
+    // While the shelf is up, the meadow is drawn only above it.
+    void visit() override;
     void onEnter() override;
     void registerWithTouchDispatcher() override;
     bool ccTouchBegan(UITouch* touch, void* event) override;
