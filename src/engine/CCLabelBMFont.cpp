@@ -120,6 +120,53 @@ bool CCBMFontConfiguration::parse(const std::string& text, const std::string& di
     return !pages.empty() && lineHeight > 0;
 }
 
+CGSize CCBMFontConfiguration::layout(const std::string& text, const std::vector<CGSize>& pagePixels, ccColor4B color,
+                                    std::vector<std::vector<ccV2F_C4B_T2F_Quad>>& quads) const {
+    quads.assign(pagePixels.size(), {});
+    const float toPoints = 1 / scale;
+    int lines = 1;
+    for (char ch : text) lines += ch == '\n';
+    const int heightPx = lines * lineHeight;
+    int x = 0, lineTop = 0, longest = 0;
+    std::uint32_t previous = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        std::uint32_t cp = nextCodePoint(text, i);
+        if (cp == '\n') {
+            longest = std::max(longest, x);
+            x = 0;
+            lineTop += lineHeight;
+            previous = 0;
+            continue;
+        }
+        auto it = glyphs.find(cp);
+        if (it == glyphs.end()) continue;
+        const Glyph& g = it->second;
+        if (auto k = kerning.find((static_cast<std::uint64_t>(previous) << 32) | cp); k != kerning.end())
+            x += k->second;
+        previous = cp;
+        if (g.rect.size.width > 0 && g.rect.size.height > 0 && g.page >= 0 &&
+            static_cast<std::size_t>(g.page) < pagePixels.size()) {
+            // Pixels, y down from the label's top -> points, y up from its bottom.
+            const float left = (x + g.xOffset) * toPoints;
+            const float right = left + g.rect.size.width * toPoints;
+            const float top = (heightPx - lineTop - g.yOffset) * toPoints;
+            const float bottom = top - g.rect.size.height * toPoints;
+            const float W = pagePixels[g.page].width, H = pagePixels[g.page].height;
+            const float u0 = g.rect.origin.x / W, u1 = (g.rect.origin.x + g.rect.size.width) / W;
+            const float v0 = g.rect.origin.y / H, v1 = (g.rect.origin.y + g.rect.size.height) / H;
+            ccV2F_C4B_T2F_Quad q;
+            q.tl = {{left, top}, color, u0, v0};
+            q.bl = {{left, bottom}, color, u0, v1};
+            q.tr = {{right, top}, color, u1, v0};
+            q.br = {{right, bottom}, color, u1, v1};
+            quads[g.page].push_back(q);
+        }
+        x += g.xAdvance;
+    }
+    longest = std::max(longest, x);
+    return {longest * toPoints, text.empty() ? 0 : heightPx * toPoints};
+}
+
 // --- label ------------------------------------------------------------------------------
 
 void CCLabelBMFont::purgeCachedData() { configurations().clear(); }
@@ -162,52 +209,9 @@ void CCLabelBMFont::setString(const std::string& text) {
 }
 
 void CCLabelBMFont::layout() {
-    quads_.assign(textures_.size(), {});
-    const CCBMFontConfiguration& c = *config_;
-    const float toPoints = 1 / c.scale;
-    int lines = 1;
-    for (char ch : string_) lines += ch == '\n';
-    const int heightPx = lines * c.lineHeight;
-    int x = 0, lineTop = 0, longest = 0;
-    std::uint32_t previous = 0;
-    const ccColor4B color = ccVertexColor(color_, opacity_, true);
-    for (std::size_t i = 0; i < string_.size();) {
-        std::uint32_t cp = nextCodePoint(string_, i);
-        if (cp == '\n') {
-            longest = std::max(longest, x);
-            x = 0;
-            lineTop += c.lineHeight;
-            previous = 0;
-            continue;
-        }
-        auto it = c.glyphs.find(cp);
-        if (it == c.glyphs.end()) continue;
-        const CCBMFontConfiguration::Glyph& g = it->second;
-        if (auto k = c.kerning.find((static_cast<std::uint64_t>(previous) << 32) | cp); k != c.kerning.end())
-            x += k->second;
-        previous = cp;
-        if (g.rect.size.width > 0 && g.rect.size.height > 0 && g.page >= 0 &&
-            static_cast<std::size_t>(g.page) < textures_.size()) {
-            const CCTexture2D& t = *textures_[g.page];
-            // Pixels, y down from the label's top -> points, y up from its bottom.
-            const float left = (x + g.xOffset) * toPoints;
-            const float right = left + g.rect.size.width * toPoints;
-            const float top = (heightPx - lineTop - g.yOffset) * toPoints;
-            const float bottom = top - g.rect.size.height * toPoints;
-            const float W = static_cast<float>(t.pixelsWide()), H = static_cast<float>(t.pixelsHigh());
-            const float u0 = g.rect.origin.x / W, u1 = (g.rect.origin.x + g.rect.size.width) / W;
-            const float v0 = g.rect.origin.y / H, v1 = (g.rect.origin.y + g.rect.size.height) / H;
-            ccV2F_C4B_T2F_Quad q;
-            q.tl = {{left, top}, color, u0, v0};
-            q.bl = {{left, bottom}, color, u0, v1};
-            q.tr = {{right, top}, color, u1, v0};
-            q.br = {{right, bottom}, color, u1, v1};
-            quads_[g.page].push_back(q);
-        }
-        x += g.xAdvance;
-    }
-    longest = std::max(longest, x);
-    setContentSize({longest * toPoints, string_.empty() ? 0 : heightPx * toPoints});
+    std::vector<CGSize> pages;
+    for (const auto& t : textures_) pages.push_back({static_cast<float>(t->pixelsWide()), static_cast<float>(t->pixelsHigh())});
+    setContentSize(config_->layout(string_, pages, ccVertexColor(color_, opacity_, true), quads_));
 }
 
 void CCLabelBMFont::setColor(ccColor3B color) {
