@@ -9,7 +9,8 @@ bundle and seed always give the same mutants. Each mutant names:
 
   files    bundle path -> damaged file (relative to OUT), swapped in together
   kind     what was done: truncate, empty, bitflip, garbage, root-type, deep,
-           missing-key, wrong-type, huge-number, huge-array, fnt-*, png-*
+           missing-key, wrong-type, huge-number, huge-array, binary, nul-string,
+           fnt-*, png-*
   expect   a log line fragment the game must write when it reads the file
            ("" where the damage may go unnoticed, as a flipped bit in a word)
   device, lang   the run's --device and --lang
@@ -20,7 +21,8 @@ Damage is of every kind a broken build, disk or download leaves: cut short,
 empty, bits flipped, a stretch overwritten; and, for property lists and font
 descriptions, well-formed files that say the wrong thing: a missing key, a
 value of another type, a huge number, a huge array, a root of the wrong kind,
-nesting past any sane depth.
+nesting past any sane depth; and property lists in binary form, intact or
+with the character U+0000 in a string.
 """
 from __future__ import annotations
 
@@ -64,6 +66,7 @@ REACHED = {
                  "catalogue: no answer"],
 }
 
+LOG_NUL = "property list refused: a string holds the character U+0000"
 LOG_BAD_SCENE = "WARNING! Trying to load invalid file type"
 LOG_BAD_DOCUMENT = "content document data1.plist is missing or unreadable"
 LOG_BAD_STROKES = "draw: no strokes file"
@@ -198,6 +201,17 @@ def plist_damage(kind: str, root, rng: random.Random):
         path, value = rng.choice(numbers)
         huge = rng.choice([2**63 - 1, -(2**63), 2**31, -(2**31) - 1, 1e308, -1e308, math.inf, math.nan])
         return replace(root, path, huge)
+    if kind == "nul-string":
+        strings = [(p, v) for p, v in every if isinstance(v, str)]
+        if not strings:
+            # In a key, then.
+            path, d = rng.choice([(p, v) for p, v in every if isinstance(v, dict) and v])
+            key = rng.choice(sorted(d))
+            d[key + "\u0000é"] = d.pop(key)
+            return root
+        path, value = rng.choice(strings)
+        at = rng.randrange(len(value) + 1)
+        return replace(root, path, value[:at] + "\u0000é" + value[at:])
     if kind == "huge-array":
         lists = [(p, v) for p, v in every if isinstance(v, list) and v]
         path, value = rng.choice(lists)
@@ -309,23 +323,25 @@ PNG_KINDS = ("png-huge", "png-large", "png-zero")
 PLAN = [
     ("document", "tablet", "en", "data1.plist",
      ["truncate", "root-type", "missing-key", "missing-key", "wrong-type", "wrong-type", "wrong-type",
-      "huge-number", "huge-number", "huge-array"]),
+      "huge-number", "huge-number", "huge-array", "binary", "nul-string"]),
     ("document", "phone", "it", "it.lproj/data1.plist", ["bitflip", "wrong-type", "wrong-type", "huge-number"]),
     ("menu", "tablet", "en", "main-menu~ipad.ccb",
      ["truncate", "empty", "deep", "missing-key", "missing-key", "wrong-type", "wrong-type", "wrong-type",
-      "huge-number", "huge-number", "huge-array"]),
+      "huge-number", "huge-number", "huge-array", "nul-string"]),
     ("menu", "phone", "en", "main-menu~iphone.ccb", ["garbage", "wrong-type", "huge-number"]),
     ("menu", "tablet", "en", "logo-animated-landscape-ipad.mp4", ["truncate", "empty", "bitflip", "garbage"]),
     ("menu", "tablet", "en", "bg-music.mp3", ["truncate", "empty", "bitflip", "garbage"]),
     ("menu", "tablet", "en", "fonts.plist", ["root-type", "wrong-type"]),
-    ("learn", "tablet", "en", "learn-scene~ipad.ccb", ["truncate", "missing-key", "wrong-type", "huge-number"]),
+    ("learn", "tablet", "en", "learn-scene~ipad.ccb",
+     ["truncate", "missing-key", "wrong-type", "huge-number", "binary"]),
     ("learn", "tablet", "en", "number1.m4a", ["truncate", "bitflip"]),
     ("learn", "tablet", "en", "soundbutton.mp3", ["truncate", "garbage"]),
     ("count", "tablet", "en", "count-animal~ipad.ccb", ["truncate", "missing-key", "wrong-type", "huge-number"]),
     ("draw", "tablet", "en", "draw-scene~ipad.ccb", ["truncate", "missing-key", "wrong-type", "huge-number"]),
     ("draw", "tablet", "en", "bubble-flap-particle~ipad.ccb", ["truncate", "wrong-type", "huge-number", "huge-number"]),
     ("draw", "tablet", "en", "letters_data.plist",
-     ["truncate", "root-type", "missing-key", "wrong-type", "wrong-type", "huge-number", "huge-number", "huge-array"]),
+     ["truncate", "root-type", "missing-key", "wrong-type", "wrong-type", "huge-number", "huge-number", "huge-array",
+      "nul-string"]),
     ("draw", "phone", "en", "letters_data-ip.plist", ["wrong-type", "huge-number"]),
     ("game", "tablet", "en", "game-scene~ipad.ccb", ["truncate", "missing-key", "wrong-type", "huge-number"]),
     ("game", "phone", "en", "game-scene~iphone.ccb", ["wrong-type", "huge-number"]),
@@ -371,6 +387,8 @@ def with_font_label(scene: dict) -> dict:
 def expectation(name: str, kind: str) -> str:
     """The log line a damaged file must leave, where it cannot go unnoticed."""
     suffix = Path(name).suffix
+    if kind == "nul-string":
+        return LOG_NUL
     unreadable = kind in ("truncate", "empty", "deep") or (kind == "root-type" and suffix == ".ccb")
     if suffix == ".ccb" and unreadable:
         return LOG_BAD_SCENE
@@ -414,6 +432,12 @@ def build(resources: Path, out: Path, seed: int, only: str | None = None) -> lis
                 data = BYTE_DAMAGE[kind](original, mrng)
             elif kind == "deep":
                 data = deep(original)
+            elif kind in ("binary", "nul-string"):
+                # Binary lists are read too; a non-ASCII string goes in as UTF-16, U+0000 and all.
+                damaged = plistlib.loads(original)
+                if kind == "nul-string":
+                    damaged = plist_damage(kind, damaged, mrng)
+                data = plistlib.dumps(damaged, fmt=plistlib.FMT_BINARY)
             elif kind in PLIST_KINDS:
                 data = write_plist(plist_damage(kind, plistlib.loads(original), mrng))
             elif kind in FNT_KINDS:
