@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <sstream>
 
 #include "engine/CCFileUtils.h"
@@ -41,9 +42,19 @@ std::map<std::string, std::string> fields(const std::string& line) {
     return out;
 }
 
+// A field's number; beyond int's range it is clamped to it.
 int intField(const std::map<std::string, std::string>& f, const char* key) {
     auto it = f.find(key);
-    return it == f.end() ? 0 : std::atoi(it->second.c_str());
+    if (it == f.end()) return 0;
+    long long v = std::strtoll(it->second.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// Sizes, places and advances in pixels: no page picture is larger than this,
+// and text laid out from them stays far from int's limits.
+constexpr int kMaxPixels = 1 << 16;
+int pixelField(const std::map<std::string, std::string>& f, const char* key) {
+    return std::clamp(intField(f, key), -kMaxPixels, kMaxPixels);
 }
 
 // Decodes one UTF-8 code point at s[i], advancing i; bad bytes read as U+FFFD.
@@ -92,8 +103,8 @@ bool CCBMFontConfiguration::parse(const std::string& text, const std::string& di
         std::string tag = line.substr(0, line.find(' '));
         if (tag == "common") {
             auto f = fields(line);
-            lineHeight = intField(f, "lineHeight");
-            base = intField(f, "base");
+            lineHeight = pixelField(f, "lineHeight");
+            base = pixelField(f, "base");
         } else if (tag == "page") {
             auto f = fields(line);
             int id = intField(f, "id");
@@ -103,18 +114,18 @@ bool CCBMFontConfiguration::parse(const std::string& text, const std::string& di
         } else if (tag == "char") {
             auto f = fields(line);
             Glyph g;
-            g.rect = CGRectMake(static_cast<float>(intField(f, "x")), static_cast<float>(intField(f, "y")),
-                                static_cast<float>(intField(f, "width")), static_cast<float>(intField(f, "height")));
-            g.xOffset = intField(f, "xoffset");
-            g.yOffset = intField(f, "yoffset");
-            g.xAdvance = intField(f, "xadvance");
+            g.rect = CGRectMake(static_cast<float>(pixelField(f, "x")), static_cast<float>(pixelField(f, "y")),
+                                static_cast<float>(pixelField(f, "width")), static_cast<float>(pixelField(f, "height")));
+            g.xOffset = pixelField(f, "xoffset");
+            g.yOffset = pixelField(f, "yoffset");
+            g.xAdvance = pixelField(f, "xadvance");
             g.page = intField(f, "page");
             glyphs[static_cast<std::uint32_t>(intField(f, "id"))] = g;
         } else if (tag == "kerning") {
             auto f = fields(line);
             auto first = static_cast<std::uint32_t>(intField(f, "first"));
             auto second = static_cast<std::uint32_t>(intField(f, "second"));
-            kerning[(static_cast<std::uint64_t>(first) << 32) | second] = intField(f, "amount");
+            kerning[(static_cast<std::uint64_t>(first) << 32) | second] = pixelField(f, "amount");
         }
     }
     return !pages.empty() && lineHeight > 0;
@@ -124,10 +135,11 @@ CGSize CCBMFontConfiguration::layout(const std::string& text, const std::vector<
                                     std::vector<std::vector<ccV2F_C4B_T2F_Quad>>& quads) const {
     quads.assign(pagePixels.size(), {});
     const float toPoints = 1 / scale;
-    int lines = 1;
+    // Wide enough for any text: each glyph moves the pen at most 2 x kMaxPixels.
+    long long lines = 1;
     for (char ch : text) lines += ch == '\n';
-    const int heightPx = lines * lineHeight;
-    int x = 0, lineTop = 0, longest = 0;
+    const long long heightPx = lines * lineHeight;
+    long long x = 0, lineTop = 0, longest = 0;
     std::uint32_t previous = 0;
     for (std::size_t i = 0; i < text.size();) {
         std::uint32_t cp = nextCodePoint(text, i);
@@ -147,9 +159,9 @@ CGSize CCBMFontConfiguration::layout(const std::string& text, const std::vector<
         if (g.rect.size.width > 0 && g.rect.size.height > 0 && g.page >= 0 &&
             static_cast<std::size_t>(g.page) < pagePixels.size()) {
             // Pixels, y down from the label's top -> points, y up from its bottom.
-            const float left = (x + g.xOffset) * toPoints;
+            const float left = static_cast<float>(x + g.xOffset) * toPoints;
             const float right = left + g.rect.size.width * toPoints;
-            const float top = (heightPx - lineTop - g.yOffset) * toPoints;
+            const float top = static_cast<float>(heightPx - lineTop - g.yOffset) * toPoints;
             const float bottom = top - g.rect.size.height * toPoints;
             const float W = pagePixels[g.page].width, H = pagePixels[g.page].height;
             const float u0 = g.rect.origin.x / W, u1 = (g.rect.origin.x + g.rect.size.width) / W;
@@ -164,7 +176,7 @@ CGSize CCBMFontConfiguration::layout(const std::string& text, const std::vector<
         x += g.xAdvance;
     }
     longest = std::max(longest, x);
-    return {longest * toPoints, text.empty() ? 0 : heightPx * toPoints};
+    return {static_cast<float>(longest) * toPoints, text.empty() ? 0 : static_cast<float>(heightPx) * toPoints};
 }
 
 // --- label ------------------------------------------------------------------------------
