@@ -53,8 +53,10 @@ int intField(const std::map<std::string, std::string>& f, const char* key) {
 // Sizes, places and advances in pixels: no page picture is larger than this,
 // and text laid out from them stays far from int's limits.
 constexpr int kMaxPixels = 1 << 16;
-int pixelField(const std::map<std::string, std::string>& f, const char* key) {
-    return std::clamp(intField(f, key), -kMaxPixels, kMaxPixels);
+int pixelField(const std::map<std::string, std::string>& f, const char* key, bool& clamped) {
+    const int v = intField(f, key);
+    clamped = clamped || v < -kMaxPixels || v > kMaxPixels;
+    return std::clamp(v, -kMaxPixels, kMaxPixels);
 }
 
 // Decodes one UTF-8 code point at s[i], advancing i; bad bytes read as U+FFFD.
@@ -98,13 +100,14 @@ Ref<CCBMFontConfiguration> CCBMFontConfiguration::configurationWithFNTFile(const
 bool CCBMFontConfiguration::parse(const std::string& text, const std::string& directory) {
     std::istringstream in(text);
     std::string line;
+    bool clamped = false;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::string tag = line.substr(0, line.find(' '));
         if (tag == "common") {
             auto f = fields(line);
-            lineHeight = pixelField(f, "lineHeight");
-            base = pixelField(f, "base");
+            lineHeight = pixelField(f, "lineHeight", clamped);
+            base = pixelField(f, "base", clamped);
         } else if (tag == "page") {
             auto f = fields(line);
             int id = intField(f, "id");
@@ -114,20 +117,21 @@ bool CCBMFontConfiguration::parse(const std::string& text, const std::string& di
         } else if (tag == "char") {
             auto f = fields(line);
             Glyph g;
-            g.rect = CGRectMake(static_cast<float>(pixelField(f, "x")), static_cast<float>(pixelField(f, "y")),
-                                static_cast<float>(pixelField(f, "width")), static_cast<float>(pixelField(f, "height")));
-            g.xOffset = pixelField(f, "xoffset");
-            g.yOffset = pixelField(f, "yoffset");
-            g.xAdvance = pixelField(f, "xadvance");
+            g.rect = CGRectMake(static_cast<float>(pixelField(f, "x", clamped)), static_cast<float>(pixelField(f, "y", clamped)),
+                                static_cast<float>(pixelField(f, "width", clamped)), static_cast<float>(pixelField(f, "height", clamped)));
+            g.xOffset = pixelField(f, "xoffset", clamped);
+            g.yOffset = pixelField(f, "yoffset", clamped);
+            g.xAdvance = pixelField(f, "xadvance", clamped);
             g.page = intField(f, "page");
             glyphs[static_cast<std::uint32_t>(intField(f, "id"))] = g;
         } else if (tag == "kerning") {
             auto f = fields(line);
             auto first = static_cast<std::uint32_t>(intField(f, "first"));
             auto second = static_cast<std::uint32_t>(intField(f, "second"));
-            kerning[(static_cast<std::uint64_t>(first) << 32) | second] = pixelField(f, "amount");
+            kerning[(static_cast<std::uint64_t>(first) << 32) | second] = pixelField(f, "amount", clamped);
         }
     }
+    if (clamped) platform::log("CCLabelBMFont: numbers beyond %d pixels in a font description are clamped", kMaxPixels);
     return !pages.empty() && lineHeight > 0;
 }
 
