@@ -272,15 +272,16 @@ PLIST_KINDS = ("root-type", "missing-key", "wrong-type", "huge-number", "huge-ar
 def fnt_damage(kind: str, text: str, rng: random.Random) -> str:
     lines = text.splitlines()
     if kind == "fnt-huge":
-        # Huge, negative and absurd numbers in the fields a label lays out with.
+        # Numbers far beyond any page in the fields a label lays out with.
         out = []
         for line in lines:
             if line.startswith(("char ", "kerning ", "common ")) and rng.random() < 0.2:
                 words = line.split(" ")
-                i = rng.randrange(1, len(words))
-                if "=" in words[i]:
+                sizes = [i for i, w in enumerate(words) if w.split("=")[0] in PIXEL_FIELDS]
+                if sizes:
+                    i = rng.choice(sizes)
                     key = words[i].split("=")[0]
-                    words[i] = f"{key}={rng.choice(['2147483647', '-2147483648', '99999999999', '-1', '0'])}"
+                    words[i] = f"{key}={rng.choice(['2147483647', '-2147483648', '99999999999', '-99999'])}"
                 line = " ".join(words)
             out.append(line)
         return "\n".join(out) + "\n"
@@ -299,6 +300,7 @@ def fnt_damage(kind: str, text: str, rng: random.Random) -> str:
     raise ValueError(kind)
 
 
+PIXEL_FIELDS = ("x", "y", "width", "height", "xoffset", "yoffset", "xadvance", "amount", "lineHeight", "base")
 FNT_KINDS = ("fnt-huge", "fnt-no-page", "fnt-bad-page", "fnt-page-ids", "fnt-kerning")
 
 # --- damage to PNG headers ------------------------------------------------------------------
@@ -400,6 +402,8 @@ def expectation(name: str, kind: str) -> str:
         return "draw: the strokes file has no strokes for 1"
     if suffix == ".fnt" and kind in ("empty", "fnt-no-page"):
         return LOG_BAD_FONT
+    if suffix == ".fnt" and kind == "fnt-huge":
+        return "CCLabelBMFont: numbers beyond"
     if suffix == ".fnt" and kind == "fnt-bad-page":
         return "CCLabelBMFont: no page image"
     if suffix == ".png" and kind in ("truncate", "empty", "png-huge", "png-zero"):
