@@ -13,7 +13,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <set>
 
 #include "json/SBJsonParser.h"
