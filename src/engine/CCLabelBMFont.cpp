@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <sstream>
 
 #include "engine/CCFileUtils.h"
@@ -41,9 +42,21 @@ std::map<std::string, std::string> fields(const std::string& line) {
     return out;
 }
 
+// A field's number; beyond int's range it is clamped to it.
 int intField(const std::map<std::string, std::string>& f, const char* key) {
     auto it = f.find(key);
-    return it == f.end() ? 0 : std::atoi(it->second.c_str());
+    if (it == f.end()) return 0;
+    long long v = std::strtoll(it->second.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// Sizes, places and advances in pixels: no page picture is larger than this,
+// and text laid out from them stays far from int's limits.
+constexpr int kMaxPixels = 1 << 16;
+int pixelField(const std::map<std::string, std::string>& f, const char* key, bool& clamped) {
+    const int v = intField(f, key);
+    clamped = clamped || v < -kMaxPixels || v > kMaxPixels;
+    return std::clamp(v, -kMaxPixels, kMaxPixels);
 }
 
 // Decodes one UTF-8 code point at s[i], advancing i; bad bytes read as U+FFFD.
@@ -87,13 +100,14 @@ Ref<CCBMFontConfiguration> CCBMFontConfiguration::configurationWithFNTFile(const
 bool CCBMFontConfiguration::parse(const std::string& text, const std::string& directory) {
     std::istringstream in(text);
     std::string line;
+    bool clamped = false;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::string tag = line.substr(0, line.find(' '));
         if (tag == "common") {
             auto f = fields(line);
-            lineHeight = intField(f, "lineHeight");
-            base = intField(f, "base");
+            lineHeight = pixelField(f, "lineHeight", clamped);
+            base = pixelField(f, "base", clamped);
         } else if (tag == "page") {
             auto f = fields(line);
             int id = intField(f, "id");
@@ -103,21 +117,70 @@ bool CCBMFontConfiguration::parse(const std::string& text, const std::string& di
         } else if (tag == "char") {
             auto f = fields(line);
             Glyph g;
-            g.rect = CGRectMake(static_cast<float>(intField(f, "x")), static_cast<float>(intField(f, "y")),
-                                static_cast<float>(intField(f, "width")), static_cast<float>(intField(f, "height")));
-            g.xOffset = intField(f, "xoffset");
-            g.yOffset = intField(f, "yoffset");
-            g.xAdvance = intField(f, "xadvance");
+            g.rect = CGRectMake(static_cast<float>(pixelField(f, "x", clamped)), static_cast<float>(pixelField(f, "y", clamped)),
+                                static_cast<float>(pixelField(f, "width", clamped)), static_cast<float>(pixelField(f, "height", clamped)));
+            g.xOffset = pixelField(f, "xoffset", clamped);
+            g.yOffset = pixelField(f, "yoffset", clamped);
+            g.xAdvance = pixelField(f, "xadvance", clamped);
             g.page = intField(f, "page");
             glyphs[static_cast<std::uint32_t>(intField(f, "id"))] = g;
         } else if (tag == "kerning") {
             auto f = fields(line);
             auto first = static_cast<std::uint32_t>(intField(f, "first"));
             auto second = static_cast<std::uint32_t>(intField(f, "second"));
-            kerning[(static_cast<std::uint64_t>(first) << 32) | second] = intField(f, "amount");
+            kerning[(static_cast<std::uint64_t>(first) << 32) | second] = pixelField(f, "amount", clamped);
         }
     }
+    if (clamped) platform::log("CCLabelBMFont: numbers beyond %d pixels in a font description are clamped", kMaxPixels);
     return !pages.empty() && lineHeight > 0;
+}
+
+CGSize CCBMFontConfiguration::layout(const std::string& text, const std::vector<CGSize>& pagePixels, ccColor4B color,
+                                    std::vector<std::vector<ccV2F_C4B_T2F_Quad>>& quads) const {
+    quads.assign(pagePixels.size(), {});
+    const float toPoints = 1 / scale;
+    // Wide enough for any text: each glyph moves the pen at most 2 x kMaxPixels.
+    long long lines = 1;
+    for (char ch : text) lines += ch == '\n';
+    const long long heightPx = lines * lineHeight;
+    long long x = 0, lineTop = 0, longest = 0;
+    std::uint32_t previous = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        std::uint32_t cp = nextCodePoint(text, i);
+        if (cp == '\n') {
+            longest = std::max(longest, x);
+            x = 0;
+            lineTop += lineHeight;
+            previous = 0;
+            continue;
+        }
+        auto it = glyphs.find(cp);
+        if (it == glyphs.end()) continue;
+        const Glyph& g = it->second;
+        if (auto k = kerning.find((static_cast<std::uint64_t>(previous) << 32) | cp); k != kerning.end())
+            x += k->second;
+        previous = cp;
+        if (g.rect.size.width > 0 && g.rect.size.height > 0 && g.page >= 0 &&
+            static_cast<std::size_t>(g.page) < pagePixels.size()) {
+            // Pixels, y down from the label's top -> points, y up from its bottom.
+            const float left = static_cast<float>(x + g.xOffset) * toPoints;
+            const float right = left + g.rect.size.width * toPoints;
+            const float top = static_cast<float>(heightPx - lineTop - g.yOffset) * toPoints;
+            const float bottom = top - g.rect.size.height * toPoints;
+            const float W = pagePixels[g.page].width, H = pagePixels[g.page].height;
+            const float u0 = g.rect.origin.x / W, u1 = (g.rect.origin.x + g.rect.size.width) / W;
+            const float v0 = g.rect.origin.y / H, v1 = (g.rect.origin.y + g.rect.size.height) / H;
+            ccV2F_C4B_T2F_Quad q;
+            q.tl = {{left, top}, color, u0, v0};
+            q.bl = {{left, bottom}, color, u0, v1};
+            q.tr = {{right, top}, color, u1, v0};
+            q.br = {{right, bottom}, color, u1, v1};
+            quads[g.page].push_back(q);
+        }
+        x += g.xAdvance;
+    }
+    longest = std::max(longest, x);
+    return {static_cast<float>(longest) * toPoints, text.empty() ? 0 : static_cast<float>(heightPx) * toPoints};
 }
 
 // --- label ------------------------------------------------------------------------------
@@ -162,52 +225,9 @@ void CCLabelBMFont::setString(const std::string& text) {
 }
 
 void CCLabelBMFont::layout() {
-    quads_.assign(textures_.size(), {});
-    const CCBMFontConfiguration& c = *config_;
-    const float toPoints = 1 / c.scale;
-    int lines = 1;
-    for (char ch : string_) lines += ch == '\n';
-    const int heightPx = lines * c.lineHeight;
-    int x = 0, lineTop = 0, longest = 0;
-    std::uint32_t previous = 0;
-    const ccColor4B color = ccVertexColor(color_, opacity_, true);
-    for (std::size_t i = 0; i < string_.size();) {
-        std::uint32_t cp = nextCodePoint(string_, i);
-        if (cp == '\n') {
-            longest = std::max(longest, x);
-            x = 0;
-            lineTop += c.lineHeight;
-            previous = 0;
-            continue;
-        }
-        auto it = c.glyphs.find(cp);
-        if (it == c.glyphs.end()) continue;
-        const CCBMFontConfiguration::Glyph& g = it->second;
-        if (auto k = c.kerning.find((static_cast<std::uint64_t>(previous) << 32) | cp); k != c.kerning.end())
-            x += k->second;
-        previous = cp;
-        if (g.rect.size.width > 0 && g.rect.size.height > 0 && g.page >= 0 &&
-            static_cast<std::size_t>(g.page) < textures_.size()) {
-            const CCTexture2D& t = *textures_[g.page];
-            // Pixels, y down from the label's top -> points, y up from its bottom.
-            const float left = (x + g.xOffset) * toPoints;
-            const float right = left + g.rect.size.width * toPoints;
-            const float top = (heightPx - lineTop - g.yOffset) * toPoints;
-            const float bottom = top - g.rect.size.height * toPoints;
-            const float W = static_cast<float>(t.pixelsWide()), H = static_cast<float>(t.pixelsHigh());
-            const float u0 = g.rect.origin.x / W, u1 = (g.rect.origin.x + g.rect.size.width) / W;
-            const float v0 = g.rect.origin.y / H, v1 = (g.rect.origin.y + g.rect.size.height) / H;
-            ccV2F_C4B_T2F_Quad q;
-            q.tl = {{left, top}, color, u0, v0};
-            q.bl = {{left, bottom}, color, u0, v1};
-            q.tr = {{right, top}, color, u1, v0};
-            q.br = {{right, bottom}, color, u1, v1};
-            quads_[g.page].push_back(q);
-        }
-        x += g.xAdvance;
-    }
-    longest = std::max(longest, x);
-    setContentSize({longest * toPoints, string_.empty() ? 0 : heightPx * toPoints});
+    std::vector<CGSize> pages;
+    for (const auto& t : textures_) pages.push_back({static_cast<float>(t->pixelsWide()), static_cast<float>(t->pixelsHigh())});
+    setContentSize(config_->layout(string_, pages, ccVertexColor(color_, opacity_, true), quads_));
 }
 
 void CCLabelBMFont::setColor(ccColor3B color) {

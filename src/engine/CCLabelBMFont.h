@@ -24,6 +24,10 @@ public:
     static Ref<CCBMFontConfiguration> configurationWithFNTFile(const std::string& fntFile);
     // Parses .fnt text; pages are named relative to `directory`.
     bool parse(const std::string& text, const std::string& directory);
+    // Lays `text` out in this font, one quad list per page, for pages of
+    // these sizes in pixels; returns the text's size in points.
+    CGSize layout(const std::string& text, const std::vector<CGSize>& pagePixels, ccColor4B color,
+                  std::vector<std::vector<ccV2F_C4B_T2F_Quad>>& quads) const;
 
     std::map<std::uint32_t, Glyph> glyphs;
     std::map<std::uint64_t, int> kerning;  // (first << 32 | second) -> amount

@@ -25,7 +25,15 @@ void quietLibraryLog() {
 
 bool openInput(AVFormatContext** format, const std::string& path, const char* tag) {
     quietLibraryLog();
-    int r = avformat_open_input(format, path.c_str(), nullptr, nullptr);
+    // Only the containers the game plays (MP3, WAV, MP4/M4A) and only the
+    // file itself: FFmpeg would otherwise take a playlist or a list of files
+    // in a sound's or a movie's place (the caches directory's logo too) and
+    // go on to read the other files, or the addresses, it names.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "format_whitelist", "mp3,wav,mov", 0);
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    int r = avformat_open_input(format, path.c_str(), nullptr, &options);
+    av_dict_free(&options);
     if (r < 0) {
         log("%s: cannot open %s: %s", tag, path.c_str(), errorText(r).c_str());
         return false;

@@ -2,11 +2,14 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 
 #include "platform/Files.h"
+#include "platform/Log.h"
 
 namespace platform {
 namespace {
@@ -40,11 +43,9 @@ std::optional<Value> fromNode(plist_t node, int depth) {
             return Value(d);
         }
         case PLIST_STRING: {
-            char* s = nullptr;
-            plist_get_string_val(node, &s);
-            Value v(s ? s : "");
-            free(s);
-            return v;
+            std::uint64_t length = 0;
+            const char* s = plist_get_string_ptr(node, &length);
+            return Value(s ? std::string(s, length) : std::string());
         }
         case PLIST_DATA: {
             char* d = nullptr;
@@ -99,6 +100,49 @@ std::optional<Value> fromNode(plist_t node, int depth) {
     }
 }
 
+std::uint64_t bigEndian(const std::uint8_t* p, unsigned n) {
+    std::uint64_t v = 0;
+    for (unsigned i = 0; i < n; ++i) v = (v << 8) | p[i];
+    return v;
+}
+
+// libplist stops the process (a failed assertion) when it hands out a key
+// or string holding the character U+0000, which a binary list can carry in
+// a UTF-16 string. Such strings are looked for before libplist parses:
+// every string object the offset table names is scanned. Objects of a
+// well-made list do not overlap, so a list whose strings add up to more
+// than its own size is refused too, and the scan stays linear.
+bool binaryListWithNulCharacter(const std::uint8_t* b, std::size_t size) {
+    if (size < 8 + 32 || std::memcmp(b, "bplist00", 8) != 0) return false;
+    const std::uint8_t* trailer = b + size - 32;
+    const unsigned offsetSize = trailer[6];
+    const std::uint64_t objects = bigEndian(trailer + 8, 8);
+    const std::uint64_t table = bigEndian(trailer + 24, 8);
+    if (offsetSize == 0 || offsetSize > 8 || table >= size - 32) return false;  // libplist refuses these itself
+    const std::uint64_t entries = std::min<std::uint64_t>(objects, (size - 32 - table) / offsetSize);
+    std::uint64_t scanned = 0;
+    for (std::uint64_t i = 0; i < entries; ++i) {
+        const std::uint64_t at = bigEndian(b + table + i * offsetSize, offsetSize);
+        if (at >= size || (b[at] >> 4) != 0x6) continue;
+        std::uint64_t units = b[at] & 0x0F;
+        std::uint64_t from = at + 1;
+        if (units == 0x0F) {
+            // The length follows as an integer object.
+            if (from >= size || (b[from] >> 4) != 0x1 || (b[from] & 0x0F) > 3) continue;
+            const unsigned n = 1u << (b[from] & 0x0F);
+            if (from + 1 + n > size) continue;
+            units = bigEndian(b + from + 1, n);
+            from += 1 + n;
+        }
+        units = std::min<std::uint64_t>(units, (size - from) / 2);
+        scanned += units;
+        if (scanned > size) return true;
+        for (std::uint64_t u = 0; u < units; ++u)
+            if (b[from + 2 * u] == 0 && b[from + 2 * u + 1] == 0) return true;
+    }
+    return false;
+}
+
 plist_t toNode(const Value& v) {
     switch (v.type()) {
         case Value::Type::Boolean: return plist_new_bool(v.asBool());
@@ -135,6 +179,10 @@ plist_t toNode(const Value& v) {
 
 std::optional<Value> readPropertyList(const std::uint8_t* bytes, std::size_t size) {
     if (!bytes || size == 0 || size > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+    if (binaryListWithNulCharacter(bytes, size)) {
+        log("property list refused: a string holds the character U+0000");
+        return std::nullopt;
+    }
     plist_t root = nullptr;
     plist_from_memory(reinterpret_cast<const char*>(bytes), static_cast<uint32_t>(size), &root);
     if (!root) return std::nullopt;

@@ -1,6 +1,7 @@
 #include "platform/UserDefaults.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/Files.h"
 #include "platform/Log.h"
@@ -20,11 +21,34 @@ void UserDefaults::reset() {
     stored_ = Value();
 }
 
+namespace {
+
+// A process killed in the middle of a write leaves its temporary file
+// ("preferences.plist.XXXXXX", see writeFileAtomically) beside the
+// preferences; the next start clears them away.
+void removeLeftoverWrites(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const std::string prefix = target.filename().string() + ".";
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(target.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+            name.find('.', prefix.size()) == std::string::npos && entry.is_regular_file(ec)) {
+            fs::remove(entry.path(), ec);
+            log("removed %s, left by a write that did not finish", name.c_str());
+        }
+    }
+}
+
+}  // namespace
+
 void UserDefaults::load() const {
     if (loaded_) return;
     loaded_ = true;
     stored_ = Value(Value::Dictionary{});
     std::string path = filePath();
+    removeLeftoverWrites(path);
     if (!fileExists(path)) return;
     auto value = readPropertyListFile(path);
     if (value && value->isDictionary()) {

@@ -17,6 +17,7 @@
 #include "engine/CCSpriteFrame.h"
 #include "engine/CCTextureCache.h"
 #include "platform/Bundle.h"
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
 
@@ -273,7 +274,12 @@ Ref<CCNode> CCBReader::nodeGraphFromFile(const std::string& file) { return nodeG
 
 Ref<CCNode> CCBReader::nodeGraphFromFile(const std::string& file, CCObject* owner) {
     std::string path = platform::Bundle::main().resourcePath() + "/" + file;
-    auto document = file.empty() ? std::nullopt : platform::readPropertyListFile(path);
+    auto bytes = file.empty() ? std::nullopt : platform::readFile(path);
+    return bytes ? nodeGraphFromData(bytes->data(), bytes->size(), owner) : nodeGraphFromDictionary(Value(), owner);
+}
+
+Ref<CCNode> CCBReader::nodeGraphFromData(const std::uint8_t* bytes, std::size_t size, CCObject* owner) {
+    auto document = platform::readPropertyList(bytes, size);
     return nodeGraphFromDictionary(document ? *document : Value(), owner);
 }
 

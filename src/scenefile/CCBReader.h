@@ -13,6 +13,7 @@
 // too-new file version or an unknown node kind (that subtree only) stop a load.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -99,6 +100,8 @@ public:
     // The root node of a scene file in the resource directory, or null.
     static Ref<CCNode> nodeGraphFromFile(const std::string& file);
     static Ref<CCNode> nodeGraphFromFile(const std::string& file, CCObject* owner);
+    // A scene file's bytes (XML or binary property list), as read from a file.
+    static Ref<CCNode> nodeGraphFromData(const std::uint8_t* bytes, std::size_t size, CCObject* owner);
     static Ref<CCNode> nodeGraphFromDictionary(const platform::Value& document, CCObject* owner);
     // A new, not yet initialised instance of a registered class, or null
     // when none has that name.

@@ -103,8 +103,12 @@ TEST(MovieTest, FilesWithoutPicturesAreRefusedWithALogLine) {
     testsupport::TempDir dir;
     ASSERT_TRUE(movietest::writeMovie(dir / "tone.mp4", {64, 48, 10, {}, 0.5}));
     testsupport::writeFile(dir / "text.mp4", "not a movie at all");
+    // A playlist naming a real movie elsewhere is no movie either: it is not followed.
+    ASSERT_TRUE(movietest::writeMovie(dir / "elsewhere.mp4", {64, 48, 10, movietest::repeat(kRed, 2), 0}));
+    testsupport::writeFile(dir / "playlist.mp4", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n" +
+                                                     (dir / "elsewhere.mp4") + "\n#EXT-X-ENDLIST\n");
 
-    for (const char* name : {"absent.mp4", "tone.mp4", "text.mp4"}) {
+    for (const char* name : {"absent.mp4", "tone.mp4", "text.mp4", "playlist.mp4"}) {
         ::testing::internal::CaptureStderr();
         EXPECT_EQ(Movie::open(dir / name), nullptr) << name;
         std::string log = ::testing::internal::GetCapturedStderr();
