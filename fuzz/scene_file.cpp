@@ -1,14 +1,12 @@
 // Fuzz entry for the scene-file reader: bytes read as a scene file (an XML
 // or binary property list) and built into a node tree, with a game class of
 // every container kind registered so that custom classes, member bindings
-// and menu actions are all reached. No picture or font file exists (the
-// resource directory is empty and there is no GL context), so every sprite
-// and label takes the reader's fall-backs.
+// and menu actions are all reached. No picture or font file exists (there
+// is no resource directory and no GL context), so every sprite and label
+// takes the reader's fall-backs.
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "engine/CCLabelBMFont.h"
 #include "engine/CCLayer.h"
@@ -52,9 +50,8 @@ public:
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    auto empty = std::filesystem::temp_directory_path() / ("nm-fuzz-scene-" + std::to_string(getpid()));
-    std::filesystem::create_directories(empty);
-    platform::Bundle::main().setResourcePath(empty.string());
+    // A resource directory that is not there: every file the tree names is missing.
+    platform::Bundle::main().setResourcePath("/nonexistent/number-meadow-fuzz");
     CCBClassBuilder<FuzzLayer>("FuzzLayer")
         .member("sprite", &FuzzLayer::sprite)
         .member("menu", &FuzzLayer::menu)
