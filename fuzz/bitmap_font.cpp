@@ -8,16 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "Broken.h"
 #include "engine/CCLabelBMFont.h"
-
-namespace {
-
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string input(reinterpret_cast<const char*>(data), size);

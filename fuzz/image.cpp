@@ -5,16 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Broken.h"
 #include "platform/Image.h"
-
-namespace {
-
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto image = platform::decodeImage(data, size);

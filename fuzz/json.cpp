@@ -16,17 +16,13 @@
 #include <span>
 #include <string>
 
+#include "Broken.h"
 #include "json/SBJsonParser.h"
 #include "platform/Value.h"
 
 namespace {
 
 using platform::Value;
-
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 void appendUnit(std::string& out, std::uint32_t unit, bool upper) {
     char buf[8];

@@ -10,17 +10,13 @@
 #include <filesystem>
 #include <string>
 
+#include "Broken.h"
 #include "engine/audio/Decoder.h"
 #include "platform/Movie.h"
 
 namespace {
 
 std::string inputPath;
-
-[[noreturn]] void broken(const char* what) {
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 }  // namespace
 

@@ -56,11 +56,7 @@ class GameSceneTest(unittest.TestCase):
     def setUp(self):
         self.tmp = tempfile.TemporaryDirectory()
         self.res = Path(self.tmp.name)
-        # The bundle's fonts, for measuring texts.
-        shutil.copy(helpers.CONTENT / "fonts" / "fonts.plist", self.res / "fonts.plist")
-        (self.res / "fonts").mkdir()
-        for name, entry in tomllib.loads((helpers.CONTENT / "fonts" / "sources.toml").read_text())["files"].items():
-            shutil.copy(entry["from"], self.res / "fonts" / name)
+        helpers.copy_fonts(self.res)
 
     def tearDown(self):
         self.tmp.cleanup()
