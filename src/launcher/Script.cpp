@@ -10,7 +10,7 @@ namespace launcher {
 
 namespace {
 
-bool parseKey(const std::string& spec, ScriptCommand& c) {
+bool parseKey(const std::string& keyName, ScriptCommand& c) {
     using platform::ui::Key;
     static const std::pair<const char*, Key> names[] = {
         {"Return", Key::Return}, {"Tab", Key::Tab},   {"Escape", Key::Escape}, {"BackSpace", Key::BackSpace},
@@ -18,7 +18,7 @@ bool parseKey(const std::string& spec, ScriptCommand& c) {
         {"Down", Key::Down},     {"Home", Key::Home}, {"End", Key::End},       {"PageUp", Key::PageUp},
         {"PageDown", Key::PageDown}, {"a", Key::A},   {"c", Key::C},           {"v", Key::V},
         {"x", Key::X},           {"y", Key::Y},       {"z", Key::Z}};
-    std::string rest = spec;
+    std::string rest = keyName;
     for (std::size_t plus; (plus = rest.find('+')) != std::string::npos && plus + 1 < rest.size();) {
         const std::string modifier = rest.substr(0, plus);
         if (modifier == "ctrl") c.modifiers.ctrl = true;
