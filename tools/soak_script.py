@@ -17,6 +17,9 @@ import sys
 ACTIVITIES = [(0.125, 0.12), (0.32, 0.12), (0.68, 0.12), (0.875, 0.12)]
 BACK = (0.052, 0.928)
 SHELF_TAB = (0.5, 0.01)
+# The open shelf's tab, and the form's close button.
+SHELF_OPEN_TAB = (0.5, 0.825)
+FORM_CLOSE = (0.835, 0.92)
 TEXTS = ["Ciao", "Perché sì", "Жук и ёжик", "a&b=c+d", "100%", "Ann"]
 KEYS = ["BackSpace", "Tab", "Return", "Left", "Right", "Escape", "ctrl+a", "ctrl+v", "ctrl+x"]
 
@@ -39,10 +42,13 @@ def main():
 
     while elapsed < minutes * 60:
         if elapsed >= next_visit:
-            # Back to the menu (or the envelope, which opens the form there),
-            # then into the next scene.
-            out.append("tap " + point(*BACK))
-            wait(0.6)
+            # Close the form and the shelf if random play left one open (else
+            # these are two more random taps), back to the menu (on the menu
+            # the envelope opens the form: close it again), then into the
+            # next scene.
+            for place in (FORM_CLOSE, SHELF_OPEN_TAB, BACK, FORM_CLOSE):
+                out.append("tap " + point(*place))
+                wait(0.8)
             target = visit % 6
             if target < 4:
                 out.append("tap " + point(*ACTIVITIES[target]))

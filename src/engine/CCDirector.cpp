@@ -11,6 +11,7 @@
 #include "engine/CCTextureCache.h"
 #include "engine/CCViewPainter.h"
 #include "platform/Log.h"
+#include "platform/Memory.h"
 #include "platform/ui/Window.h"
 
 CCDirector* CCDirector::sharedDirector() {
@@ -211,6 +212,7 @@ void CCDirector::purgeCachedData() {
     CCLabelTTF::purgeCachedData();
     if (view_) CCTextureCache::sharedTextureCache()->removeUnusedTextures();
     CCFileUtils::sharedFileUtils()->purgeCachedEntries();
+    platform::releaseFreeMemory();
 }
 
 void CCDirector::drawFrame(double deltaSeconds) {

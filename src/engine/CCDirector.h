@@ -115,7 +115,8 @@ public:
     // Tears down the scenes, every action, update and touch delegate, the
     // caches and the view (at exit).
     void end();
-    // Drops bitmap-font configurations, textures no node uses and cached file look-ups.
+    // Drops bitmap-font configurations, textures no node uses and cached file
+    // look-ups, and gives the memory freed back to the system.
     void purgeCachedData();
     void setNextDeltaTimeZero(bool zero) { nextDeltaTimeZero_ = zero; }
     bool nextDeltaTimeZero() const { return nextDeltaTimeZero_; }

@@ -195,13 +195,69 @@ void CCRenderer::drawQuads(const ccV2F_C4B_T2F_Quad* quads, std::size_t count, c
     if (!pending_.empty() && (texture != pendingTexture_ || blend != pendingBlend_)) flush();
     pendingTexture_ = texture;
     pendingBlend_ = blend;
+    const bool occluding = occluder_ && occluderFramebuffer_ == target_.framebuffer;
     for (std::size_t i = 0; i < count; ++i) {
-        if (pending_.size() == kMaxQuads) flush();
         ccV2F_C4B_T2F_Quad q = quads[i];
         for (ccV2F_C4B_T2F* v : {&q.tl, &q.bl, &q.tr, &q.br}) v->vertices = CGPointApplyAffineTransform(v->vertices, m);
-        if (countingPixels_) stats_.pixels += coveredPixels(q);
-        pending_.push_back(q);
+        if (!occluding || !queueAroundOccluder(q)) queue(q);
     }
+}
+
+void CCRenderer::queue(const ccV2F_C4B_T2F_Quad& q) {
+    if (pending_.size() == kMaxQuads) flush();
+    if (countingPixels_) stats_.pixels += coveredPixels(q);
+    pending_.push_back(q);
+}
+
+void CCRenderer::setOccluder(const CGRect& rect) {
+    occluder_ = rect.size.width > 0 && rect.size.height > 0;
+    occluderRect_ = rect;
+    occluderFramebuffer_ = target_.framebuffer;
+}
+
+bool CCRenderer::queueAroundOccluder(const ccV2F_C4B_T2F_Quad& q) {
+    // Upright (possibly flipped) quads of one colour only: their pieces then
+    // draw exactly the pixels the whole would, texture coordinates being
+    // linear across the quad.
+    if (q.tl.vertices.x != q.bl.vertices.x || q.tr.vertices.x != q.br.vertices.x ||
+        q.tl.vertices.y != q.tr.vertices.y || q.bl.vertices.y != q.br.vertices.y)
+        return false;
+    const ccColor4B c = q.tl.colors;
+    for (const ccColor4B& o : {q.bl.colors, q.tr.colors, q.br.colors})
+        if (o.r != c.r || o.g != c.g || o.b != c.b || o.a != c.a) return false;
+    const float left = q.tl.vertices.x, right = q.tr.vertices.x, top = q.tl.vertices.y, bottom = q.bl.vertices.y;
+    const float x0 = std::min(left, right), x1 = std::max(left, right);
+    const float y0 = std::min(top, bottom), y1 = std::max(top, bottom);
+    const float ox0 = occluderRect_.origin.x, ox1 = ox0 + occluderRect_.size.width;
+    const float oy0 = occluderRect_.origin.y, oy1 = oy0 + occluderRect_.size.height;
+    if (x1 <= ox0 || x0 >= ox1 || y1 <= oy0 || y0 >= oy1 || left == right || top == bottom) return false;
+
+    // A piece [px0, px1] x [py0, py1] of the quad, its texture coordinates
+    // interpolated from the corners.
+    auto piece = [&](float px0, float px1, float py0, float py1) {
+        if (px1 <= px0 || py1 <= py0) return;
+        auto corner = [&](float x, float y) {
+            const float s = (x - left) / (right - left), t = (y - top) / (bottom - top);
+            ccV2F_C4B_T2F v;
+            v.vertices = {x, y};
+            v.colors = c;
+            const float topU = q.tl.u + (q.tr.u - q.tl.u) * s, topV = q.tl.v + (q.tr.v - q.tl.v) * s;
+            const float lowU = q.bl.u + (q.br.u - q.bl.u) * s, lowV = q.bl.v + (q.br.v - q.bl.v) * s;
+            v.u = topU + (lowU - topU) * t;
+            v.v = topV + (lowV - topV) * t;
+            return v;
+        };
+        // Corners in the quad's own orientation, so front faces stay front.
+        const float l = left < right ? px0 : px1, r = left < right ? px1 : px0;
+        const float tp = top > bottom ? py1 : py0, bt = top > bottom ? py0 : py1;
+        queue({corner(l, tp), corner(l, bt), corner(r, tp), corner(r, bt)});
+    };
+    const float my0 = std::max(y0, oy0), my1 = std::min(y1, oy1);
+    piece(x0, x1, y0, my0);              // below
+    piece(x0, x1, my1, y1);              // above
+    piece(x0, std::min(x1, ox0), my0, my1);  // left of it
+    piece(std::max(x0, ox1), x1, my0, my1);  // right of it
+    return true;
 }
 
 void CCRenderer::flush() {

@@ -93,6 +93,15 @@ public:
     const ScissorBox& scissorBox() const { return scissorBox_; }
     void setColorMask(bool r, bool g, bool b, bool a);
 
+    // An opaque rectangle that will be drawn later in this pass, in the
+    // current target's points: until clearOccluder, the parts of upright
+    // quads it hides are not drawn (a quad is cut into the bands around it),
+    // so a card over a busy scene does not cost the scene's pixels twice.
+    // Quads with differing corner colours, turned quads and other targets
+    // are drawn whole.
+    void setOccluder(const CGRect& rect);
+    void clearOccluder() { occluder_ = false; }
+
     unsigned whiteTexture() const { return white_; }
 
     // Counters since the last resetStats (the director resets them each frame).
@@ -121,6 +130,10 @@ private:
     // The target's pixels a quad (in the target's points) covers inside the
     // viewport and the scissor box.
     double coveredPixels(const ccV2F_C4B_T2F_Quad& q) const;
+    void queue(const ccV2F_C4B_T2F_Quad& q);
+    // Queues what of q lies outside the occluder; false when q is not cut
+    // (the caller draws it whole).
+    bool queueAroundOccluder(const ccV2F_C4B_T2F_Quad& q);
 
     bool ready_ = false;
     unsigned generation_ = 0;
@@ -140,4 +153,7 @@ private:
     ScissorBox scissorBox_;
     Stats stats_;
     bool countingPixels_ = false;
+    bool occluder_ = false;
+    CGRect occluderRect_{};
+    unsigned occluderFramebuffer_ = 0;
 };

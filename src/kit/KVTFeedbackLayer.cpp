@@ -10,6 +10,7 @@
 #include "engine/CCActions.h"
 #include "engine/CCDirector.h"
 #include "engine/CCLabelTTF.h"
+#include "engine/CCRenderer.h"
 #include "engine/CCTextureCache.h"
 #include "engine/CCTouchDispatcher.h"
 #include "platform/BackgroundWork.h"
@@ -194,6 +195,27 @@ void KVTFeedbackLayer::showForm() {
                                                      .get(),
                                                  CCCallFunc::actionWithTarget(this, [this] { createUIControls(); }).get()})
                                 .get());
+}
+
+CGRect KVTFeedbackLayer::opaqueCardRect() const {
+    // The controls come once the card has landed, and go when it leaves.
+    if (!formOpen_ || !textView || !formFeedback || !isVisible() || formFeedback->numberOfRunningActions() > 0)
+        return {};
+    // The card's rounded corners and outline lie within this margin of its edge.
+    const float margin = KVTAppUtils::isPad() ? 12.0f : 6.0f;
+    const CGRect box = CGRectApplyAffineTransform(formFeedback->boundingBox(), nodeToWorldTransform());
+    // Whole pixels inward, so that the pieces of what it hides meet pixel edges.
+    const float scale = CCDirector::sharedDirector()->contentScaleFactor();
+    const float x0 = std::ceil((box.origin.x + margin) * scale) / scale;
+    const float y0 = std::ceil((box.origin.y + margin) * scale) / scale;
+    const float x1 = std::floor((box.origin.x + box.size.width - margin) * scale) / scale;
+    const float y1 = std::floor((box.origin.y + box.size.height - margin) * scale) / scale;
+    return x1 > x0 && y1 > y0 ? CGRectMake(x0, y0, x1 - x0, y1 - y0) : CGRect{};
+}
+
+void KVTFeedbackLayer::draw() {
+    CCRenderer::shared().clearOccluder();
+    CCLayer::draw();
 }
 
 void KVTFeedbackLayer::createUIControls() {

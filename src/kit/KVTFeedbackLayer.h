@@ -44,6 +44,12 @@ public:
     void sendTwitter();
     void updateButtonsStatesWithTouchPoint(CGPoint p);
     bool isFormOpen() const { return formOpen_; }
+    // Where the open card hides what lies under it, in world points; empty
+    // while the card is away or moving.
+    CGRect opaqueCardRect() const;
+    // What is drawn from here on (the card and what lies on it) is not hidden
+    // by the card.
+    void draw() override;
 
     void registerWithTouchDispatcher() override;
     bool ccTouchBegan(UITouch* touch, void* event) override;

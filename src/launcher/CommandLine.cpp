@@ -40,6 +40,7 @@ std::string help() {
            "  --script FILE           play the commands in FILE (wait, tap, down, move, up, type, key,\n"
            "                          screenshot, dump, quit)\n"
            "  --screenshot FILE.png   write the last frame\n"
+           "  --report                at the end, print the frames over 50 ms and the private memory kept\n"
            "  --api-host HOST[:PORT]  the publisher's catalogue, banner and feedback service\n"
            "  --analytics-host HOST[:PORT]  the publisher's analytics service\n"
            "  --help                  print this and exit\n"

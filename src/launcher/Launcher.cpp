@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "kit/KVTWebService.h"
 #include "launcher/CommandLine.h"
@@ -36,7 +37,8 @@ struct FrameReport {
     using Clock = std::chrono::steady_clock;
     Clock::time_point last;
     long frames = 0, slow = 0;
-    double longestMs = 0, startMb = 0, settledMb = 0, lastMb = 0;
+    double longestMs = 0;
+    std::vector<double> memoryMb;  // every ten seconds of frames
 
     void frame() {
         const Clock::time_point now = Clock::now();
@@ -45,21 +47,28 @@ struct FrameReport {
             if (ms > 50) ++slow;
             longestMs = std::max(longestMs, ms);
         }
-        // Memory every ten seconds: the first reading once the first scene
-        // has settled, the second once a soak's tour has been through every
-        // scene; the reading's own time is not the frame's.
-        if (++frames % 600 == 0) {
-            lastMb = platform::privateMemoryMb();
-            if (frames == 600) startMb = lastMb;
-            if (frames == 7200) settledMb = lastMb;
-        }
+        // The reading's own time is not the frame's.
+        if (++frames % 600 == 0) memoryMb.push_back(platform::privateMemoryMb());
         last = Clock::now();
     }
+    // The median of a minute's readings: one reading depends on the scene
+    // shown at that moment, a minute of them has seen the soak's tour.
+    double minuteMedian(std::size_t first) const {
+        if (memoryMb.size() < first + 6) return 0;
+        std::vector<double> minute(memoryMb.begin() + static_cast<std::ptrdiff_t>(first),
+                                   memoryMb.begin() + static_cast<std::ptrdiff_t>(first) + 6);
+        std::nth_element(minute.begin(), minute.begin() + 3, minute.end());
+        return minute[3];
+    }
     void print() const {
+        // The second minute, once every scene has been loaded, against the last.
+        const double second = minuteMedian(6);
+        const double lastMinute = memoryMb.size() >= 12 ? minuteMedian(memoryMb.size() - 6) : 0;
         std::fprintf(stderr,
                      "report: %ld frames, %ld over 50 ms (longest %.1f ms), private memory %.1f MB after 10 s, "
-                     "%.1f MB after 2 min, %.1f MB at the end\n",
-                     frames, slow, longestMs, startMb, settledMb, lastMb);
+                     "%.1f MB in the second minute, %.1f MB in the last minute (%+.1f %%)\n",
+                     frames, slow, longestMs, memoryMb.empty() ? 0.0 : memoryMb.front(), second, lastMinute,
+                     second > 0 && lastMinute > 0 ? (lastMinute / second - 1) * 100 : 0.0);
     }
 };
 

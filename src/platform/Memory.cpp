@@ -4,6 +4,10 @@
 #include <sstream>
 #include <string>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace platform {
 
 double privateMemoryMb() {
@@ -31,6 +35,12 @@ double privateMemoryMb() {
         }
     }
     return kb / 1024.0;
+}
+
+void releaseFreeMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 }  // namespace platform

@@ -1,4 +1,5 @@
-// How much memory the process keeps of its own, for benchmarks and soak runs.
+// How much memory the process keeps of its own, for benchmarks and soak runs,
+// and handing freed memory back.
 #pragma once
 
 namespace platform {
@@ -8,5 +9,11 @@ namespace platform {
 // without memory backed by files or shared with another process; 0 where
 // the system does not tell.
 double privateMemoryMb();
+
+// Gives the pages the allocator keeps free back to the system. Loading a
+// scene frees many large, short-lived buffers (decoded pictures and sounds,
+// the driver's copies) between smaller ones that stay, and the allocator
+// would otherwise keep those holes for the life of the game.
+void releaseFreeMemory();
 
 }  // namespace platform

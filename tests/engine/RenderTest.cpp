@@ -289,3 +289,66 @@ TEST_F(Render, ScissorClipsWhatIsQueuedAfterIt) {
     expectNear(f.at(50, 250), {0, 255, 0});
     expectNear(f.at(150, 250), {0, 0, 0});
 }
+
+// A card drawn over a busy picture: with the card's rectangle as occluder
+// the picture under it is cut around the card, and what shows is the same,
+// pixel for pixel, for every kind of quad (flipped, rotated, stretched,
+// half transparent, shaded by corner colours), at fewer pixels drawn.
+TEST_F(Render, AnOccluderLeavesThePictureAsItWasAtFewerPixels) {
+    struct Card : CCNode {
+        CGRect hides{};
+        void visit() override {
+            CCRenderer::shared().setOccluder(hides);
+            CCNode::visit();
+            CCRenderer::shared().clearOccluder();
+        }
+    };
+    Ref<Card> under = makeRef<Card>();
+    scene->addChild(under);
+    under->addChild(CCLayerGradient::layerWithColor({255, 0, 0, 255}, {0, 0, 255, 255}));
+    Ref<CCLayerColor> grey = CCLayerColor::layerWithColor({90, 90, 90, 255}, 700, 500);
+    grey->setPosition({150, 100});
+    under->addChild(grey);
+    struct Placed {
+        CGPoint at;
+        float scale, rotation;
+        bool flipX, flipY;
+        std::uint8_t opacity;
+    };
+    for (const Placed& p : {Placed{{300, 300}, 3.3f, 0, false, false, 255}, Placed{{520, 420}, 4.1f, 0, true, true, 255},
+                            Placed{{610, 250}, 2.7f, 0, false, true, 120}, Placed{{450, 380}, 2.0f, 30, false, false, 255}}) {
+        Ref<CCSprite> s = CCSprite::spriteWithFile("quad.png");
+        ASSERT_TRUE(s);
+        s->setPosition(p.at);
+        s->setScale(p.scale);
+        s->setRotation(p.rotation);
+        s->setFlipX(p.flipX);
+        s->setFlipY(p.flipY);
+        s->setOpacity(p.opacity);
+        under->addChild(s);
+    }
+    // A frame stored turned in its texture: its texture coordinates run across the quad.
+    Ref<CCSprite> turned = makeRef<CCSprite>();
+    ASSERT_TRUE(turned->initWithTexture(CCTextureCache::sharedTextureCache()->addImage("quad.png"),
+                                        CGRectMake(0, 0, 64, 32), true));
+    turned->setPosition({400, 330});
+    turned->setScale(3.5f);
+    under->addChild(turned);
+    const CGRect card = CGRectMake(333, 217, 301, 246);
+    Ref<CCLayerColor> top = CCLayerColor::layerWithColor({250, 240, 200, 255}, card.size.width, card.size.height);
+    top->setPosition(card.origin);
+    scene->addChild(top);
+
+    CCRenderer::shared().setCountingPixels(true);
+    const auto whole = harness->frame();
+    const double wholePixels = CCRenderer::shared().stats().pixels;
+    under->hides = card;
+    const auto cut = harness->frame();
+    const double cutPixels = CCRenderer::shared().stats().pixels;
+    CCRenderer::shared().setCountingPixels(false);
+
+    ASSERT_EQ(whole.rgba.size(), cut.rgba.size());
+    EXPECT_TRUE(whole.rgba == cut.rgba);
+    // The gradient, the grey and the three upright sprites lose what the card hides.
+    EXPECT_LT(cutPixels, wholePixels - 1.5 * card.size.width * card.size.height);
+}

@@ -6,12 +6,14 @@
 #include <filesystem>
 
 #include "engine/CCDirector.h"
+#include "engine/CCFileUtils.h"
 #include "engine/CCMenu.h"
 #include "engine/CCScene.h"
 #include "kit/KVTFeedbackLayer.h"
 #include "kit/KVTWebService.h"
 #include "platform/BackgroundWork.h"
 #include "platform/Files.h"
+#include "platform/Image.h"
 #include "platform/UserDefaults.h"
 #include "platform/ui/TextControl.h"
 #include "platform/ui/Window.h"
@@ -153,8 +155,27 @@ TEST(FeedbackFormOnTheMenu, TheMenuHoldsStillWhileTheFormIsOpen) {
         return node->parent()->convertToWorldSpace({box.origin.x + box.size.width / 2, box.origin.y + box.size.height / 2});
     };
     tap(middle(menu->mainMenu->getChildByTag(5)));
-    harness.step(25);
+    harness.step(5);
+    EXPECT_EQ(menu->feedbackLayer->opaqueCardRect().size.width, 0) << "a flying card hides nothing";
+    harness.step(20);
     ASSERT_TRUE(menu->feedbackLayer->isFormOpen());
+    // What the open card hides is not drawn: the card's picture must be
+    // opaque all over that rectangle.
+    {
+        CCSprite* card = menu->feedbackLayer->formFeedback;
+        const CGRect hides = menu->feedbackLayer->opaqueCardRect();
+        const CGPoint origin = card->parent()->convertToWorldSpace(card->boundingBox().origin);
+        const auto picture =
+            platform::loadImageFile(CCFileUtils::sharedFileUtils()->fullPathFromRelativePath("feedback-card~ipad.png"));
+        ASSERT_TRUE(picture && hides.size.width > 0);
+        ASSERT_EQ(picture->height, static_cast<int>(card->contentSize().height));
+        const float h = card->contentSize().height;
+        int clear = 0;
+        for (int y = static_cast<int>(hides.origin.y - origin.y); y < hides.origin.y - origin.y + hides.size.height; ++y)
+            for (int x = static_cast<int>(hides.origin.x - origin.x); x < hides.origin.x - origin.x + hides.size.width; ++x)
+                clear += picture->rgba[(static_cast<std::size_t>(h - 1 - y) * picture->width + x) * 4 + 3] != 255;
+        EXPECT_EQ(clear, 0);
+    }
     EXPECT_EQ(platform::ui::Window::main().subviews().size(), 3u) << "the two fields and the message box";
 
     // The learn button, under the dimmer: nothing happens.

@@ -267,19 +267,26 @@ CGPoint IntroScene::frogTarget(int tag) {
 
 void IntroScene::visit() {
     const float covered = appCatalog ? appCatalog->coveredHeight() : 0;
-    if (covered <= 0 || !isVisible()) {
+    const CGRect card = feedbackLayer ? feedbackLayer->opaqueCardRect() : CGRect{};
+    if ((covered <= 0 && card.size.width <= 0) || !isVisible()) {
         CCLayer::visit();
         return;
     }
     // The layers under the shelf keep to the band above it; the shelf itself
-    // (and the layers over it) ends the clip when it is drawn.
-    CCDirector* director = CCDirector::sharedDirector();
-    const CGSize pixels = director->winSizeInPixels();
-    const int bottom = static_cast<int>(std::lround(covered * director->contentScaleFactor()));
+    // (and the layers over it) ends the clip when it is drawn. What the open
+    // form's card hides is not drawn; the form ends that at its card.
     CCRenderer& renderer = CCRenderer::shared();
-    renderer.enableScissor(0, bottom, static_cast<int>(pixels.width), std::max(0, static_cast<int>(pixels.height) - bottom));
+    if (covered > 0) {
+        CCDirector* director = CCDirector::sharedDirector();
+        const CGSize pixels = director->winSizeInPixels();
+        const int bottom = static_cast<int>(std::lround(covered * director->contentScaleFactor()));
+        renderer.enableScissor(0, bottom, static_cast<int>(pixels.width),
+                               std::max(0, static_cast<int>(pixels.height) - bottom));
+    }
+    renderer.setOccluder(card);
     CCLayer::visit();
-    renderer.disableScissor();
+    renderer.clearOccluder();
+    if (covered > 0) renderer.disableScissor();
 }
 
 // The catalogue's tab at the bottom; the hanging banner just above the top
