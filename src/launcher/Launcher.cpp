@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "kit/KVTWebService.h"
@@ -38,7 +39,8 @@ struct FrameReport {
     Clock::time_point last;
     long frames = 0, slow = 0;
     double longestMs = 0;
-    std::vector<double> memoryMb;  // every ten seconds of frames
+    // Every ten seconds of frames: private memory, and the heap in use.
+    std::vector<double> memoryMb, heapMb;
 
     void frame() {
         const Clock::time_point now = Clock::now();
@@ -48,27 +50,37 @@ struct FrameReport {
             longestMs = std::max(longestMs, ms);
         }
         // The reading's own time is not the frame's.
-        if (++frames % 600 == 0) memoryMb.push_back(platform::privateMemoryMb());
+        if (++frames % 600 == 0) {
+            memoryMb.push_back(platform::privateMemoryMb());
+            heapMb.push_back(platform::heapInUseMb());
+        }
         last = Clock::now();
     }
     // The median of a minute's readings: one reading depends on the scene
     // shown at that moment, a minute of them has seen the soak's tour.
-    double minuteMedian(std::size_t first) const {
-        if (memoryMb.size() < first + 6) return 0;
-        std::vector<double> minute(memoryMb.begin() + static_cast<std::ptrdiff_t>(first),
-                                   memoryMb.begin() + static_cast<std::ptrdiff_t>(first) + 6);
+    static double minuteMedian(const std::vector<double>& readings, std::size_t first) {
+        if (readings.size() < first + 6) return 0;
+        std::vector<double> minute(readings.begin() + static_cast<std::ptrdiff_t>(first),
+                                   readings.begin() + static_cast<std::ptrdiff_t>(first) + 6);
         std::nth_element(minute.begin(), minute.begin() + 3, minute.end());
         return minute[3];
     }
+    // "A MB in the second minute, B MB in the last minute (+G %)": the second
+    // minute, once every scene has been loaded, against the last.
+    static std::string growth(const std::vector<double>& readings) {
+        const double second = minuteMedian(readings, 6);
+        const double last = readings.size() >= 12 ? minuteMedian(readings, readings.size() - 6) : 0;
+        char text[128];
+        std::snprintf(text, sizeof text, "%.1f MB in the second minute, %.1f MB in the last minute (%+.1f %%)", second,
+                      last, second > 0 && last > 0 ? (last / second - 1) * 100 : 0.0);
+        return text;
+    }
     void print() const {
-        // The second minute, once every scene has been loaded, against the last.
-        const double second = minuteMedian(6);
-        const double lastMinute = memoryMb.size() >= 12 ? minuteMedian(memoryMb.size() - 6) : 0;
         std::fprintf(stderr,
-                     "report: %ld frames, %ld over 50 ms (longest %.1f ms), private memory %.1f MB after 10 s, "
-                     "%.1f MB in the second minute, %.1f MB in the last minute (%+.1f %%)\n",
-                     frames, slow, longestMs, memoryMb.empty() ? 0.0 : memoryMb.front(), second, lastMinute,
-                     second > 0 && lastMinute > 0 ? (lastMinute / second - 1) * 100 : 0.0);
+                     "report: %ld frames, %ld over 50 ms (longest %.1f ms), private memory %.1f MB after 10 s, %s; "
+                     "heap in use %s\n",
+                     frames, slow, longestMs, memoryMb.empty() ? 0.0 : memoryMb.front(), growth(memoryMb).c_str(),
+                     growth(heapMb).c_str());
     }
 };
 

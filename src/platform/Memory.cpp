@@ -4,6 +4,9 @@
 #include <sstream>
 #include <string>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -35,6 +38,17 @@ double privateMemoryMb() {
         }
     }
     return kb / 1024.0;
+}
+
+double heapInUseMb() {
+#if defined(__SANITIZE_ADDRESS__)
+    return static_cast<double>(__sanitizer_get_current_allocated_bytes()) / (1024.0 * 1024.0);
+#elif defined(__GLIBC__)
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+#else
+    return 0;
+#endif
 }
 
 void releaseFreeMemory() {

@@ -10,6 +10,11 @@ namespace platform {
 // the system does not tell.
 double privateMemoryMb();
 
+// The heap memory the program holds (allocated and not yet freed) in MiB:
+// what the game itself keeps, without the allocator's free pages or a
+// sanitizer's shadow; 0 where the allocator does not tell.
+double heapInUseMb();
+
 // Gives the pages the allocator keeps free back to the system. Loading a
 // scene frees many large, short-lived buffers (decoded pictures and sounds,
 // the driver's copies) between smaller ones that stay, and the allocator
