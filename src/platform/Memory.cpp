@@ -1,11 +1,13 @@
 #include "platform/Memory.h"
 
+#include <cstddef>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's allocator, from its runtime (GCC ships no header for it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 #if defined(__GLIBC__)
 #include <malloc.h>
