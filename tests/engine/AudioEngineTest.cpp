@@ -232,6 +232,14 @@ TEST_P(AudioEngine, ParametersOutOfRangeAreClamped) {
     EXPECT_EQ(last().gain, 0.0f);
 }
 
+TEST_P(AudioEngine, TheRecorderKeepsTheLatestEventsOnly) {
+    const std::size_t many = 5 * SimpleAudioEngine::kHistoryKept;
+    for (std::size_t i = 0; i < many; ++i) engine_->setBackgroundMusicVolume(static_cast<float>(i % 100) / 100);
+    EXPECT_GE(engine_->history().size(), SimpleAudioEngine::kHistoryKept);
+    EXPECT_LE(engine_->history().size(), 2 * SimpleAudioEngine::kHistoryKept);
+    EXPECT_EQ(last().volume, static_cast<float>((many - 1) % 100) / 100);
+}
+
 TEST_P(AudioEngine, LocalizedVoicesAreFoundInTheLanguageFolder) {
     writeTone(bundle_ / "it.lproj/uno.wav", 0.5);
     platform::Bundle::main().setPreferredLanguages({"it"});

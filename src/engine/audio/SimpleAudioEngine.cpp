@@ -145,6 +145,9 @@ void SimpleAudioEngine::record(AudioEvent event) {
     if (logsEvents_) {
         platform::log("audio: %s", event.describe().c_str());
     }
+    // Dropping the older half at once keeps each record cheap.
+    if (history_.size() >= 2 * kHistoryKept)
+        history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(kHistoryKept));
     history_.push_back(std::move(event));
 }
 

@@ -9,7 +9,8 @@
 // the music state and the recorder behave the same on every output.
 //
 // Every call is recorded (history()), so tests and the launcher can see
-// what the game asked to hear, in order.
+// what the game asked to hear, in order: the latest few thousand, so that
+// hours of play do not pile them up.
 #pragma once
 
 #include <cstdint>
@@ -107,7 +108,8 @@ public:
     // thread. Destroy it before end(). nullptr when the format cannot be played.
     std::unique_ptr<audio::Stream> openStream(audio::PcmFormat format, audio::PcmCallback callback);
 
-    // The recorder.
+    // The recorder: at least the last kHistoryKept events.
+    static constexpr std::size_t kHistoryKept = 2048;
     const std::vector<AudioEvent>& history() const { return history_; }
     void clearHistory() { history_.clear(); }
     // Also writes each event to the log as it happens ("audio: ...").
