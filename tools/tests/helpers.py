@@ -3,7 +3,9 @@ from __future__ import annotations
 
 import shutil
 import sys
+import tempfile
 import tomllib
+import unittest
 from pathlib import Path
 
 TOOLS = Path(__file__).resolve().parent.parent
@@ -23,3 +25,16 @@ def copy_fonts(res: Path) -> None:
     for name, entry in fonts.items():
         shutil.copy(entry["from"], res / "fonts" / name)
         shutil.copy(CONTENT / "fonts" / "licences" / entry["licence"], res / "fonts" / entry["licence"])
+
+
+class FontBundleCase(unittest.TestCase):
+    """A test with a bundle of its own in a temporary folder (self.res),
+    holding the fonts for measuring and drawing texts."""
+
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.res = Path(self.tmp.name)
+        copy_fonts(self.res)
+
+    def tearDown(self):
+        self.tmp.cleanup()

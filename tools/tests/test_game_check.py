@@ -40,7 +40,7 @@ def drawn(name: str, device: str, scratch: str) -> Path:
     raise KeyError(name)
 
 
-class GameSceneTest(unittest.TestCase):
+class GameSceneTest(helpers.FontBundleCase):
     @classmethod
     def setUpClass(cls):
         cls.art = tempfile.TemporaryDirectory()
@@ -52,14 +52,6 @@ class GameSceneTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.art.cleanup()
-
-    def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.res = Path(self.tmp.name)
-        helpers.copy_fonts(self.res)
-
-    def tearDown(self):
-        self.tmp.cleanup()
 
     def problems(self, doc, device, docs=None, touch=None):
         fake_bundle(self.res, doc)

@@ -52,7 +52,7 @@ def drawn(scratch: str) -> dict:
     return out
 
 
-class KitCheckTest(unittest.TestCase):
+class KitCheckTest(helpers.FontBundleCase):
     @classmethod
     def setUpClass(cls):
         cls.art = tempfile.TemporaryDirectory()
@@ -66,9 +66,7 @@ class KitCheckTest(unittest.TestCase):
         cls.art.cleanup()
 
     def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.res = Path(self.tmp.name)
-        helpers.copy_fonts(self.res)
+        super().setUp()
         (self.res / "Info.plist").write_bytes(plistlib.dumps({"CFBundleName": "NumberMeadow"}))
         for name, path in self.pictures.items():
             shutil.copy(path, self.res / name)
@@ -79,9 +77,6 @@ class KitCheckTest(unittest.TestCase):
             (self.res / banner_scene.file_name(dev)).write_bytes(plistlib.dumps(banner_scene.build(dev)))
             tab = f"advert-tab-placeholder~{dev}.png"
             Image.new("RGBA", kit_layout.TAB[dev]).save(self.res / tab)
-
-    def tearDown(self):
-        self.tmp.cleanup()
 
     def checker(self, manifest=None) -> check_content.Checker:
         c = check_content.Checker(self.res, manifest or self.manifest, list(self.docs), {})

@@ -6,10 +6,8 @@ from __future__ import annotations
 
 import copy
 import plistlib
-import tempfile
 import tomllib
 import unittest
-from pathlib import Path
 
 from . import helpers  # sets the import paths, copies fonts
 
@@ -22,7 +20,7 @@ from .test_scene_check import fake_bundle
 
 
 
-class CaptionTest(unittest.TestCase):
+class CaptionTest(helpers.FontBundleCase):
     SCENES = (menu_scene, learn_scene, count_scene)
 
     @classmethod
@@ -31,14 +29,6 @@ class CaptionTest(unittest.TestCase):
         cls.manifest = tomllib.loads((helpers.CONTENT / "manifest.toml").read_text())
         cls.langs = bundle.languages()
         cls.docs = {lang: bundle.document(lang) for lang in cls.langs}
-
-    def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.res = Path(self.tmp.name)
-        helpers.copy_fonts(self.res)
-
-    def tearDown(self):
-        self.tmp.cleanup()
 
     def problems(self, scene, device, docs) -> str:
         doc = scene.build(device)
@@ -86,7 +76,7 @@ class CaptionTest(unittest.TestCase):
         self.assertEqual(self.problems(menu_scene, "ipad", docs), "")
 
 
-class LanguageReportTest(unittest.TestCase):
+class LanguageReportTest(helpers.FontBundleCase):
     """A small bundle in three languages, one of them short of a text, a
     voice line and a glyph."""
 
@@ -98,9 +88,7 @@ class LanguageReportTest(unittest.TestCase):
     LINES = {"number1": {"en": "One!", "it": "Uno!", "ru": "Один!"}, "good.mp3": {"en": "Good!", "it": "Bravo!"}}
 
     def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.res = Path(self.tmp.name)
-        helpers.copy_fonts(self.res)
+        super().setUp()
         texts = {"en": (["Learn", "Draw"], "Error"), "it": (["Impara", "Disegna"], "Errore"),
                  "ru": (["Учим ☃"], "Ошибка")}
         for lang, (menu, error) in texts.items():
@@ -111,9 +99,6 @@ class LanguageReportTest(unittest.TestCase):
             (folder / "number1.m4a").write_bytes(b"\0\0\0\x18ftypM4A ")
             if lang != "ru":
                 (folder / "good.mp3").write_bytes(b"ID3")
-
-    def tearDown(self):
-        self.tmp.cleanup()
 
     def test_the_report_counts_each_language_and_names_its_gaps(self):
         c = check_content.Checker(self.res, self.MANIFEST, ["en", "it", "ru"], self.LINES)

@@ -114,20 +114,16 @@ class SceneFileTest(unittest.TestCase):
         self.assertGreaterEqual(len(found), 7)
 
 
-class LearningScenesTest(unittest.TestCase):
+class LearningScenesTest(helpers.FontBundleCase):
     """The learn pages' and the counting game's scene files and layouts,
-    against what their code finds in them and the places it fixes."""
+    against what their code finds in them and the places it fixes (the
+    captions are measured)."""
 
     def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.res = Path(self.tmp.name)
+        super().setUp()
         self.manifest = tomllib.loads((helpers.CONTENT / "manifest.toml").read_text())
         from nm import bundle
         self.doc = bundle.document("en")
-        helpers.copy_fonts(self.res)    # the captions are measured
-
-    def tearDown(self):
-        self.tmp.cleanup()
 
     def problems(self, module, doc, device, content=None):
         fake_bundle(self.res, doc)
