@@ -56,23 +56,34 @@ struct FrameReport {
         }
         last = Clock::now();
     }
-    // The median of a minute's readings: one reading depends on the scene
-    // shown at that moment, a minute of them has seen the soak's tour.
-    static double minuteMedian(const std::vector<double>& readings, std::size_t first) {
-        if (readings.size() < first + 6) return 0;
-        std::vector<double> minute(readings.begin() + static_cast<std::ptrdiff_t>(first),
-                                   readings.begin() + static_cast<std::ptrdiff_t>(first) + 6);
-        std::nth_element(minute.begin(), minute.begin() + 3, minute.end());
-        return minute[3];
+    // The median of `count` readings from `first`: one reading depends on the
+    // scene shown at that moment, a minute of them has seen the soak's tour.
+    static double median(const std::vector<double>& readings, std::size_t first, std::size_t count) {
+        if (readings.size() < first + count || count == 0) return 0;
+        std::vector<double> span(readings.begin() + static_cast<std::ptrdiff_t>(first),
+                                 readings.begin() + static_cast<std::ptrdiff_t>(first + count));
+        std::nth_element(span.begin(), span.begin() + static_cast<std::ptrdiff_t>(count / 2), span.end());
+        return span[count / 2];
     }
     // "A MB in the second minute, B MB in the last minute (+G %)": the second
     // minute, once every scene has been loaded, against the last.
     static std::string growth(const std::vector<double>& readings) {
-        const double second = minuteMedian(readings, 6);
-        const double last = readings.size() >= 12 ? minuteMedian(readings, readings.size() - 6) : 0;
+        const double second = median(readings, 6, 6);
+        const double last = readings.size() >= 12 ? median(readings, readings.size() - 6, 6) : 0;
         char text[128];
         std::snprintf(text, sizeof text, "%.1f MB in the second minute, %.1f MB in the last minute (%+.1f %%)", second,
                       last, second > 0 && last > 0 ? (last / second - 1) * 100 : 0.0);
+        return text;
+    }
+    // The median of every five minutes: caches that fill and then level off
+    // look different from a leak that climbs to the end.
+    static std::string byFiveMinutes(const std::vector<double>& readings) {
+        std::string text;
+        for (std::size_t first = 0; first + 30 <= readings.size(); first += 30) {
+            char value[16];
+            std::snprintf(value, sizeof value, " %.1f", median(readings, first, 30));
+            text += value;
+        }
         return text;
     }
     void print() const {
@@ -81,6 +92,9 @@ struct FrameReport {
                      "heap in use %s\n",
                      frames, slow, longestMs, memoryMb.empty() ? 0.0 : memoryMb.front(), growth(memoryMb).c_str(),
                      growth(heapMb).c_str());
+        if (memoryMb.size() >= 60)
+            std::fprintf(stderr, "report: by five minutes, private memory (MB)%s; heap in use (MB)%s\n",
+                         byFiveMinutes(memoryMb).c_str(), byFiveMinutes(heapMb).c_str());
     }
 };
 

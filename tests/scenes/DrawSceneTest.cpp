@@ -210,6 +210,19 @@ TEST_P(DrawSceneTest, AChosenColourInksTheStrokeAndSurvivesTheNextCancel) {
     const auto was = px(ready, onSecond);
     testsupport::expectNear(wiped, was, 3);
     EXPECT_NE(px(during, onSecond), was);
+
+    // The next page starts on clean canvases.
+    draw->turnPage(2);
+    harness->step(90);
+    for (CCRenderTexture* canvas : {draw->canvas.get(), draw->tempCanvas.get()}) {
+        ASSERT_NE(canvas, nullptr);
+        EXPECT_EQ(canvas->parent(), draw);
+        int w = 0, h = 0;
+        const std::vector<std::uint8_t> pixels = canvas->readPixels(w, h);
+        std::size_t inked = 0;
+        for (std::size_t i = 3; i < pixels.size(); i += 4) inked += pixels[i] != 0;
+        EXPECT_EQ(inked, 0u);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, DrawSceneTest,

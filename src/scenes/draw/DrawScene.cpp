@@ -190,15 +190,19 @@ void DrawScene::turnPage(int n) {
                   .get());
 }
 
-Ref<CCRenderTexture> DrawScene::makeCanvas() {
-    const CGSize win = window();
-    Ref<CCRenderTexture> texture = CCRenderTexture::renderTextureWithWidth(static_cast<int>(canvasRect.size.width),
-                                                                            static_cast<int>(canvasRect.size.height));
-    if (texture) {
-        texture->setPosition({win.width * 0.5f, win.height * 0.5f});
-        addChild(texture.get(), kCanvasZ);
+// A page's canvas is the last page's wiped, so a page turn or a slip makes no
+// new window-sized texture; it is made on the first page.
+void DrawScene::wipeCanvas(Ref<CCRenderTexture>& target) {
+    if (!target) {
+        const CGSize win = window();
+        target = CCRenderTexture::renderTextureWithWidth(static_cast<int>(canvasRect.size.width),
+                                                         static_cast<int>(canvasRect.size.height));
+        if (!target) return;
+        target->setPosition({win.width * 0.5f, win.height * 0.5f});
     }
-    return texture;
+    target->clear(0, 0, 0, 0);
+    target->setScale(1);  // a praise pulse cut off by the page turn
+    if (!target->parent()) addChild(target.get(), kCanvasZ);
 }
 
 void DrawScene::initGame() {
@@ -214,8 +218,8 @@ void DrawScene::initGame() {
     }
     const CGSize win = window();
     canvasRect = CGRectMake(0, 0, win.width, win.height);
-    canvas = makeCanvas();
-    tempCanvas = makeCanvas();
+    wipeCanvas(canvas);
+    wipeCanvas(tempCanvas);
     canvasInk_ = tempInk_ = stamped_ = CGRectZero;
     clearPathList();
     currentPath = 0;
@@ -408,12 +412,7 @@ bool DrawScene::isPointCloseToCurrentPath(CGPoint p) const {
 }
 
 void DrawScene::cancelDraw() {
-    // The same canvas wiped: a new window-sized texture on every slip costs
-    // memory and time for nothing.
-    if (tempCanvas)
-        tempCanvas->clear(0, 0, 0, 0);
-    else
-        tempCanvas = makeCanvas();
+    wipeCanvas(tempCanvas);
     tempInk_ = CGRectZero;
     setupWaypointsForCurrentPath();
 }

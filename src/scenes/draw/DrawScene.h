@@ -115,7 +115,8 @@ private:
     const std::vector<CGPoint>* currentStroke() const;
     void orderCheck();
     void paintNewestInk();
-    Ref<CCRenderTexture> makeCanvas();
+    // Wipes a canvas (made on first use) and puts it back on the page.
+    void wipeCanvas(Ref<CCRenderTexture>& target);
     // Grows a canvas's inked area by what the brush stamped since the last
     // call, and draws only that area of it.
     void showInk(CCRenderTexture* target, CGRect& ink);
