@@ -193,15 +193,17 @@ void DrawScene::turnPage(int n) {
 // A page's canvas is the last page's wiped, so a page turn or a slip makes no
 // new window-sized texture; it is made on the first page.
 void DrawScene::wipeCanvas(Ref<CCRenderTexture>& target) {
-    if (!target) {
+    if (target) {
+        target->clear(0, 0, 0, 0);
+        target->setScale(1);  // a praise pulse cut off by the page turn
+    } else {
+        // A new render texture starts transparent.
         const CGSize win = window();
         target = CCRenderTexture::renderTextureWithWidth(static_cast<int>(canvasRect.size.width),
                                                          static_cast<int>(canvasRect.size.height));
         if (!target) return;
         target->setPosition({win.width * 0.5f, win.height * 0.5f});
     }
-    target->clear(0, 0, 0, 0);
-    target->setScale(1);  // a praise pulse cut off by the page turn
     if (!target->parent()) addChild(target.get(), kCanvasZ);
 }
 
