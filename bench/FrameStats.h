@@ -77,8 +77,10 @@ inline bool startHeadless(const char* bench) {
 }
 
 // Runs `warmUp` frames, then `frames` measured frames of the running scene;
-// `move`, when given, is called before each frame.
-inline Stats measure(int frames, int warmUp, const std::function<void()>& move = {}) {
+// `move`, when given, is called before each frame, and `between`, when
+// given, after each measured one, outside the frame's time.
+inline Stats measure(int frames, int warmUp, const std::function<void()>& move = {},
+                     const std::function<void()>& between = {}) {
     auto& app = platform::Application::shared();
     static double drawnCpu = 0;
     static bool hooked = false;
@@ -99,6 +101,10 @@ inline Stats measure(int frames, int warmUp, const std::function<void()>& move =
             cpuTimes.push_back(drawnCpu - startCpu);
             s.drawCalls = std::max(s.drawCalls, CCDirector::sharedDirector()->drawCallsLastFrame());
             s.quads = std::max(s.quads, CCDirector::sharedDirector()->quadsLastFrame());
+            if (between) {
+                between();
+                end = Clock::now();
+            }
         }
         last = end;
     }

@@ -4,11 +4,12 @@
 // the finish, draw calls, overdraw (pixels the renderer wrote or blended per
 // frame over the screen's pixels, as the renderer counts them from what it
 // submits), the fill-bound ratio (the frame's time over the time a plain
-// full-screen fill of as many pixels takes, measured in the same process),
+// full-screen fill of as many pixels takes, drawn between the scene's frames),
 // and private memory (anonymous resident memory, the renderer's own
 // mappings left out).
 //
 //   bench_scenes [frames] [--json FILE] [--only SCENE]   (default 300 frames)
+#include <GLES2/gl2.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -130,42 +131,68 @@ struct Result {
 
 // Median pixels a frame over `frames` frames, and the most switches to a
 // render texture in one of them.
-double medianPixels(int frames, const std::function<void()>& move = {}, int* passes = nullptr) {
+double medianPixels(int frames, const std::function<void()>& move, int* passes) {
     std::vector<double> pixels;
     for (int i = 0; i < frames; ++i) {
         if (move) move();
         platform::Application::shared().runFrame();
         pixels.push_back(CCRenderer::shared().stats().pixels);
-        if (passes) *passes = std::max(*passes, CCRenderer::shared().stats().offscreenPasses);
+        *passes = std::max(*passes, CCRenderer::shared().stats().offscreenPasses);
     }
     return bench::percentile(pixels, 0.5);
 }
 
-// Milliseconds a pixel takes in a plain fill: frames of full-screen blended
-// pictures (a screen-sized texture, as a background is), timed like the
-// scenes' frames.
-double fillMsPerPixel(int frames) {
-    const CGSize win = CCDirector::sharedDirector()->winSizeInPixels();
-    const int w = static_cast<int>(win.width), h = static_cast<int>(win.height);
-    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4);
-    for (std::size_t i = 0; i < rgba.size(); i += 4) {
-        const auto v = static_cast<std::uint8_t>((i / 4) * 2654435761u >> 24);
-        rgba[i] = rgba[i + 1] = rgba[i + 2] = v / 2;
-        rgba[i + 3] = 128;
+// The yardstick of the fill-bound ratio: what a pixel costs in a plain fill,
+// full-screen blended pictures (a screen-sized texture, as a background is)
+// drawn after a clear and finished like a frame. It is drawn between the
+// scene's measured frames, so that both are timed on the machine as it is at
+// that moment: this machine's speed drifts by a quarter within seconds, and a
+// yardstick measured after the scene moved the ratio by as much.
+class FillYardstick {
+public:
+    FillYardstick() {
+        const CGSize win = CCDirector::sharedDirector()->winSizeInPixels();
+        const int w = static_cast<int>(win.width), h = static_cast<int>(win.height);
+        std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4);
+        for (std::size_t i = 0; i < rgba.size(); i += 4) {
+            const auto v = static_cast<std::uint8_t>((i / 4) * 2654435761u >> 24);
+            rgba[i] = rgba[i + 1] = rgba[i + 2] = v / 2;
+            rgba[i + 3] = 128;
+        }
+        Ref<CCTexture2D> texture(new CCTexture2D);
+        texture->initWithRGBA(rgba.data(), w, h, CCDirector::sharedDirector()->contentScaleFactor());
+        for (int i = 0; i < 6; ++i) {
+            Ref<CCSprite> layer = CCSprite::spriteWithTexture(texture.get());
+            layer->setAnchorPoint({0, 0});
+            layers_->addChild(layer.get());
+        }
     }
-    Ref<CCTexture2D> texture(new CCTexture2D);
-    texture->initWithRGBA(rgba.data(), w, h, CCDirector::sharedDirector()->contentScaleFactor());
-    Ref<CCScene> fill = CCScene::node();
-    for (int i = 0; i < 6; ++i) {
-        Ref<CCSprite> layer = CCSprite::spriteWithTexture(texture.get());
-        layer->setAnchorPoint({0, 0});
-        fill->addChild(layer.get());
+
+    // Draws the fill once over the last frame's target, timed.
+    void draw() {
+        CCRenderer& r = CCRenderer::shared();
+        const Clock::time_point start = Clock::now();
+        r.setTarget(r.target());  // the frame's own: the screen, its viewport and projection
+        glClear(GL_COLOR_BUFFER_BIT);
+        r.resetStats();
+        const std::size_t mark = r.saveStack();
+        layers_->visit();
+        r.restoreStack(mark);
+        r.flush();
+        glFinish();
+        times_.push_back(ms(Clock::now() - start));
+        pixels_.push_back(r.stats().pixels);
     }
-    CCDirector::sharedDirector()->replaceScene(fill);
-    for (int i = 0; i < 10; ++i) platform::Application::shared().runFrame();
-    const bench::Stats s = bench::measure(frames, 10);
-    return s.median / std::max(1.0, medianPixels(20));
-}
+
+    double msPerPixel() const {
+        const double pixels = bench::percentile(pixels_, 0.5);
+        return pixels > 0 ? bench::percentile(times_, 0.5) / pixels : 0;
+    }
+
+private:
+    Ref<CCNode> layers_ = CCNode::node();
+    std::vector<double> times_, pixels_;
+};
 
 int runOne(const Scene& scene, const Profile& profile, int frames, const std::string& resources) {
     platform::seedRandom(1);
@@ -215,14 +242,18 @@ int runOne(const Scene& scene, const Profile& profile, int frames, const std::st
     for (int i = 0; i < 10; ++i) app.runFrame();
 
     const std::function<void()> play = scene.play ? scene.play(second.get()) : std::function<void()>{};
-    r.frames = bench::measure(frames, 30, play);
+    double perPixel = 0;
+    {  // gone before memory is read: its picture is no part of the scene's
+        FillYardstick yardstick;
+        r.frames = bench::measure(frames, 30, play, [&yardstick] { yardstick.draw(); });
+        perPixel = yardstick.msPerPixel();
+    }
     r.cpuP99 = r.frames.cpuP99;
     const double screen = static_cast<double>(profile.device.widthPixels()) * profile.device.heightPixels();
     const double pixels = medianPixels(30, play, &r.passes);
     r.overdraw = pixels / screen;
     r.privateMb = platform::privateMemoryMb();
     second = nullptr;
-    const double perPixel = fillMsPerPixel(std::max(30, frames / 4));
     r.fillRatio = pixels > 0 && perPixel > 0 ? r.frames.median / (pixels * perPixel) : 0;
     app.stop();
     service.stop();
