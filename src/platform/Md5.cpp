@@ -1,19 +1,21 @@
 #include "platform/Md5.h"
 
-#include <openssl/evp.h>
+#include <md5.h>
 
 namespace platform {
 
 std::string md5Hex(const void* bytes, std::size_t size) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(bytes, size, digest, &length, EVP_md5(), nullptr);
+    MD5_CTX context;
+    MD5Init(&context);
+    MD5Update(&context, static_cast<const std::uint8_t*>(bytes), size);
+    std::uint8_t digest[MD5_DIGEST_LENGTH];
+    MD5Final(digest, &context);
     static const char hex[] = "0123456789abcdef";
     std::string out;
-    out.reserve(32);
-    for (unsigned i = 0; i < length; ++i) {
-        out += hex[digest[i] >> 4];
-        out += hex[digest[i] & 15];
+    out.reserve(2 * MD5_DIGEST_LENGTH);
+    for (std::uint8_t byte : digest) {
+        out += hex[byte >> 4];
+        out += hex[byte & 15];
     }
     return out;
 }
