@@ -201,11 +201,26 @@ void KVTAppCatalog::asyncLoadLayer() {
                                                 {"interfaceIdiom", KVTAppUtils::isPad() ? "iPad" : "iPhone"},
                                                 {"scaleFactor", std::to_string(scale)}});
     platform::log("%s", url.c_str());
-    platform::HttpRequest request;
-    request.url = url;
-    request.timeoutSeconds = KVTWebService::kRequestTimeout;
-    request.maxBodyBytes = kMaxListBytes;
-    platform::HttpResponse response = platform::httpRequest(request);
+    // The list comes on a worker, like the icons: waiting for it here would
+    // freeze every animation, and a page's main thread, for up to the time-out.
+    if (listInFlight_) return;
+    listInFlight_ = true;
+    platform::runInBackground<platform::HttpResponse>(
+        owner_,
+        [url] {
+            platform::HttpRequest request;
+            request.url = url;
+            request.timeoutSeconds = KVTWebService::kRequestTimeout;
+            request.maxBodyBytes = kMaxListBytes;
+            return platform::httpRequest(request);
+        },
+        [this](platform::HttpResponse& response) {
+            listInFlight_ = false;
+            listArrived(response);
+        });
+}
+
+void KVTAppCatalog::listArrived(const platform::HttpResponse& response) {
     if (!response.gotResponse) {
         platform::log("catalogue: no answer: %s", response.error.c_str());
         const platform::Bundle& bundle = platform::Bundle::main();

@@ -22,6 +22,7 @@
 #include "engine/CCMenu.h"
 #include "engine/CCSprite.h"
 #include "platform/BackgroundWork.h"
+#include "platform/Http.h"
 #include "platform/Image.h"
 #include "platform/Value.h"
 
@@ -118,8 +119,11 @@ public:
 private:
     void showAlert(const std::string& title, const std::string& message);
     void startIconDownloads();
+    // The list request's answer, back on the main thread.
+    void listArrived(const platform::HttpResponse& response);
 
     bool isLoaded_ = false;
+    bool listInFlight_ = false;
     std::shared_ptr<platform::ui::AlertView> alert_;
     std::deque<AsyncButtonDownloadData> pendingIcons_;
     int iconsInFlight_ = 0;
