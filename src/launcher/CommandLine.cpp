@@ -17,7 +17,7 @@ bool parseNumber(const std::string& text, double& out) {
 
 std::string usage() {
     return "usage: number-meadow [--device tablet|phone] [--scale 1|2] [--lang CODE] [--data-dir DIR]\n"
-           "                     [--fullscreen] [--window WxH] [--headless] [--seconds S] [--seed N]\n"
+           "                     [--fullscreen] [--window WxH] [--headless] [--fixed-steps] [--seconds S] [--seed N]\n"
            "                     [--script FILE] [--screenshot FILE.png] [--report]\n"
            "                     [--api-host HOST[:PORT]] [--analytics-host HOST[:PORT]]\n"
            "       number-meadow --help | --version\n";
@@ -35,6 +35,7 @@ std::string help() {
            "  --fullscreen            start full screen (F11 toggles)\n"
            "  --window WxH            window size in pixels; the picture is scaled to fit\n"
            "  --headless              no window, no sound, fixed 1/60 s frames as fast as possible\n"
+           "  --fixed-steps           every frame advances the game exactly 1/60 s, as headless runs do\n"
            "  --seconds S             run S seconds of frames, then exit\n"
            "  --seed N                fix the random draws\n"
            "  --script FILE           play the commands in FILE (wait, tap, down, move, up, type, key,\n"
@@ -90,6 +91,8 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& args, st
             o.windowHeight = static_cast<int>(h);
         } else if (a == "--headless") {
             o.headless = true;
+        } else if (a == "--fixed-steps") {
+            o.fixedSteps = true;
         } else if (a == "--device") {
             if (!value(v)) return std::nullopt;
             if (v != "tablet" && v != "phone") {

@@ -21,6 +21,7 @@ struct Options {
     int windowWidth = 0;  // 0: the device's screen
     int windowHeight = 0;
     bool headless = false;
+    bool fixedSteps = false;  // every frame 1/60 s of game time, as headless
     double seconds = 0;  // 0: run until quit
     std::optional<std::uint64_t> seed;
     std::string scriptFile;

@@ -21,6 +21,22 @@
 #include "platform/UserDefaults.h"
 #include "platform/ui/Window.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+namespace {
+std::function<std::string()> pageDump;
+}
+
+// The page's tests read the running scene's tree between frames, as a
+// script's dump writes it.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* nm_dump_scene() {
+    static std::string json;
+    json = pageDump ? pageDump() : "null";
+    return json.c_str();
+}
+#endif
+
 namespace launcher {
 namespace {
 
@@ -154,6 +170,9 @@ int run(int argc, char** argv, platform::ApplicationDelegate& delegate, const Ho
         app.addBeforeFrame([runner = script.get()] { runner->step(); });
     }
 
+#ifdef __EMSCRIPTEN__
+    pageDump = hooks.dumpScene;
+#endif
     if (!options->dataDir.empty()) platform::setDataDirectory(options->dataDir);
     if (!options->apiHost.empty()) KVTWebService::setApiHost(options->apiHost);
     if (!options->analyticsHost.empty()) KVTWebService::setAnalyticsHost(options->analyticsHost);
@@ -165,6 +184,7 @@ int run(int argc, char** argv, platform::ApplicationDelegate& delegate, const Ho
     platform::LaunchOptions launch;
     launch.device = options->device;
     launch.headless = options->headless;
+    launch.fixedSteps = options->fixedSteps;
     launch.fullscreen = options->fullscreen;
     launch.windowWidth = options->windowWidth;
     launch.windowHeight = options->windowHeight;

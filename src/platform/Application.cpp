@@ -2,6 +2,9 @@
 
 #include <GLES2/gl2.h>
 #include <SDL.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +26,9 @@ struct Application::Native {
     // Wall clock minus monotonic clock, to notice the system time being set.
     double wallOffset = 0;
     double lastWallCheck = 0;
+    // When a finger last moved: browsers follow a tap with mouse events of
+    // their own, which must not become a second touch.
+    double lastFingerEvent = -1;
 };
 
 namespace {
@@ -62,6 +68,7 @@ bool Application::start(const LaunchOptions& options, ApplicationDelegate& deleg
     running_ = true;
     animating_ = true;
     active_ = true;
+    hidden_ = false;
     frameCount_ = 0;
     exitCode_ = 0;
     if (!delegate_->didFinishLaunching()) {
@@ -110,7 +117,12 @@ bool Application::createView(const ViewConfig& config) {
     SDL_GL_MakeCurrent(native_->window, native_->context);
     // SDL starts with text input on; it is on only while a text control has the focus.
     SDL_StopTextInput();
+#ifdef __EMSCRIPTEN__
+    // The browser's animation-frame callback paces the loop.
+    native_->vsync = true;
+#else
     native_->vsync = !options_.headless && SDL_GL_SetSwapInterval(1) == 0;
+#endif
     if (options_.headless) SDL_GL_SetSwapInterval(0);
     updateViewport();
     return true;
@@ -207,31 +219,52 @@ void Application::injectTouch(long id, TouchPhase phase, Point location) {
     }
 }
 
+void Application::resignActive() {
+    if (!active_) return;
+    active_ = false;
+    // A finger or button held while the window loses focus never ends.
+    while (!touches_.empty()) {
+        Touch* t = touches_.back().get();
+        injectTouch(t->id(), TouchPhase::Cancelled, t->locationInView());
+    }
+    if (delegate_) delegate_->willResignActive();
+}
+
+void Application::becomeActive() {
+    if (active_) return;
+    active_ = true;
+    if (delegate_) delegate_->didBecomeActive();
+}
+
 void Application::handleWindowEvent(const void* raw) {
     const SDL_Event& e = *static_cast<const SDL_Event*>(raw);
     switch (e.window.event) {
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            if (active_) {
-                active_ = false;
-                // A finger or button held while the window loses focus never ends.
-                while (!touches_.empty()) {
-                    Touch* t = touches_.back().get();
-                    injectTouch(t->id(), TouchPhase::Cancelled, t->locationInView());
-                }
-                if (delegate_) delegate_->willResignActive();
-            }
+            resignActive();
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            if (!active_) {
-                active_ = true;
-                if (delegate_) delegate_->didBecomeActive();
-            }
+            becomeActive();
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             if (delegate_) delegate_->didEnterBackground();
             break;
         case SDL_WINDOWEVENT_RESTORED:
             if (delegate_) delegate_->willEnterForeground();
+            updateViewport();
+            break;
+        // A page or window hidden (another tab, a locked tablet) is a game
+        // in the background; shown again it comes back to the front.
+        case SDL_WINDOWEVENT_HIDDEN:
+            if (hidden_) break;
+            hidden_ = true;
+            resignActive();
+            if (delegate_) delegate_->didEnterBackground();
+            break;
+        case SDL_WINDOWEVENT_SHOWN:
+            if (!hidden_) break;
+            hidden_ = false;
+            if (delegate_) delegate_->willEnterForeground();
+            becomeActive();
             updateViewport();
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -265,6 +298,13 @@ void Application::handleKey(const void* raw) {
 }
 
 void Application::pumpEvents() {
+    // Mouse events this soon after a finger's are the browser's echo of it.
+    constexpr double kTouchEchoSeconds = 1.0;
+    auto isMouse = [this](const SDL_Event& e) {
+        const SDL_TouchID which = e.type == SDL_MOUSEMOTION ? e.motion.which : e.button.which;
+        return which != SDL_TOUCH_MOUSEID &&
+               (native_->lastFingerEvent < 0 || native_->clock - native_->lastFingerEvent > kTouchEchoSeconds);
+    };
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
@@ -299,15 +339,15 @@ void Application::pumpEvents() {
                 break;
             }
             case SDL_MOUSEBUTTONDOWN:
-                if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID)
+                if (e.button.button == SDL_BUTTON_LEFT && isMouse(e))
                     injectTouch(0, TouchPhase::Began, windowToView(e.button.x, e.button.y));
                 break;
             case SDL_MOUSEMOTION:
-                if ((e.motion.state & SDL_BUTTON_LMASK) && e.motion.which != SDL_TOUCH_MOUSEID)
+                if ((e.motion.state & SDL_BUTTON_LMASK) && isMouse(e))
                     injectTouch(0, TouchPhase::Moved, windowToView(e.motion.x, e.motion.y));
                 break;
             case SDL_MOUSEBUTTONUP:
-                if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID)
+                if (e.button.button == SDL_BUTTON_LEFT && isMouse(e))
                     injectTouch(0, TouchPhase::Ended, windowToView(e.button.x, e.button.y));
                 break;
             case SDL_FINGERDOWN:
@@ -317,6 +357,7 @@ void Application::pumpEvents() {
                 SDL_GetWindowSize(native_->window, &ww, &wh);
                 Point p = windowToView(e.tfinger.x * ww, e.tfinger.y * wh);
                 long id = static_cast<long>(e.tfinger.fingerId) + 1;
+                native_->lastFingerEvent = native_->clock;
                 TouchPhase phase = e.type == SDL_FINGERDOWN   ? TouchPhase::Began
                                    : e.type == SDL_FINGERUP ? TouchPhase::Ended
                                                             : TouchPhase::Moved;
@@ -331,8 +372,9 @@ void Application::pumpEvents() {
 
 void Application::runFrame() {
     if (!running_) return;
+    const double frameStart = monotonicSeconds();
     double delta = animationInterval_;
-    if (options_.headless) {
+    if (options_.headless || options_.fixedSteps) {
         native_->clock = static_cast<double>(frameCount_) * animationInterval_;
     } else {
         double now = monotonicSeconds();
@@ -375,7 +417,7 @@ void Application::runFrame() {
 
     // Without vsync (or while not drawing) pace the loop with a timer.
     if (!options_.headless && (!drew || !native_->vsync)) {
-        double spent = monotonicSeconds() - native_->clock;
+        double spent = monotonicSeconds() - frameStart;
         double wait = animationInterval_ - spent;
         if (wait > 0.001) SDL_Delay(static_cast<Uint32>(wait * 1000));
     }
@@ -411,7 +453,22 @@ int Application::run(const LaunchOptions& options, ApplicationDelegate& delegate
         stop();
         return exitCode_ ? exitCode_ : 1;
     }
+#ifdef __EMSCRIPTEN__
+    // One frame per animation frame of the page. This never returns: the
+    // caller's stack stays as it is, so what it made for the loop lives on.
+    emscripten_set_main_loop_arg(
+        [](void* self) {
+            auto& app = *static_cast<Application*>(self);
+            app.runFrame();
+            if (app.running_) return;
+            emscripten_cancel_main_loop();
+            app.stop();
+            EM_ASM({ if (Module.onGameEnd) Module.onGameEnd($0); }, app.exitCode_);
+        },
+        this, 0, true);
+#else
     while (running_) runFrame();
+#endif
     stop();
     return exitCode_;
 }

@@ -43,6 +43,9 @@ struct DeviceProfile {
 struct LaunchOptions {
     DeviceProfile device;
     bool headless = false;
+    // Each frame advances exactly 1/60 s whatever time it took (always so
+    // headless): a scripted run then plays the same frame for frame.
+    bool fixedSteps = false;
     bool fullscreen = false;
     // The window's size in pixels; 0 x 0: the device's screen. The game's
     // picture is scaled to fit it, letterboxed.
@@ -203,6 +206,8 @@ private:
     void updateViewport();
     void pumpEvents();
     void handleWindowEvent(const void* event);
+    void resignActive();
+    void becomeActive();
     void handleKey(const void* event);
     void dispatch(TouchPhase phase, const TouchSet& touches);
     Point windowToView(float x, float y) const;
@@ -224,6 +229,7 @@ private:
     bool animating_ = true;
     bool running_ = false;
     bool active_ = true;
+    bool hidden_ = false;
     int exitCode_ = 0;
     long frameCount_ = 0;
     // Touches in flight by id; the mouse is id 0, fingers their SDL id + 1.

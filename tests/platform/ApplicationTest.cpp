@@ -101,6 +101,15 @@ TEST_F(ApplicationTest, WindowEventsBecomeLifecycleCallbacks) {
     pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     app.runFrame();
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"resign", "background", "foreground", "active"}));
+    // A page hidden and shown (another tab) goes to the background and back;
+    // the window's first showing is no return.
+    recorder.events.clear();
+    pushWindowEvent(SDL_WINDOWEVENT_SHOWN);
+    pushWindowEvent(SDL_WINDOWEVENT_HIDDEN);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    pushWindowEvent(SDL_WINDOWEVENT_SHOWN);
+    app.runFrame();
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"resign", "background", "foreground", "active"}));
 }
 
 TEST_F(ApplicationTest, MouseBecomesATouchInViewPoints) {
