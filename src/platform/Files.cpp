@@ -1,5 +1,8 @@
 #include "platform/Files.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +104,13 @@ bool writeFileAtomically(const std::string& path, const void* bytes, std::size_t
         ::fsync(dir);
         ::close(dir);
     }
+#ifdef __EMSCRIPTEN__
+    // A page's files live in memory: copy them to the browser's storage at
+    // once, so that closing the tab loses nothing.
+    MAIN_THREAD_ASYNC_EM_ASM({
+        if (Module.persistStorage) Module.persistStorage();
+    });
+#endif
     return true;
 }
 

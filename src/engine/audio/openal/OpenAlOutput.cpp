@@ -10,12 +10,17 @@
 #include <thread>
 #include <vector>
 
-#define AL_ALEXT_PROTOTYPES
 #include <AL/al.h>
 #include <AL/alc.h>
+// OpenAL Soft's extensions where the OpenAL has them; the browser's (on Web
+// Audio) has none of them, and its calls belong on the page's main thread.
+#if __has_include(<AL/alext.h>)
+#define AL_ALEXT_PROTOTYPES
 #include <AL/alext.h>
+#endif
 
 #include "platform/Log.h"
+#include "platform/MainQueue.h"
 
 namespace audio::openal {
 
@@ -36,10 +41,16 @@ constexpr int kPacedPeriodsPerSecond = 100;
 
 ALenum alFormat(const PcmFormat& f) { return f.channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16; }
 
+#ifdef ALC_EXT_thread_local_context
 bool threadContextsSupported() {
     static const bool supported = alcIsExtensionPresent(nullptr, "ALC_EXT_thread_local_context") == ALC_TRUE;
     return supported;
 }
+#else
+constexpr bool threadContextsSupported() { return false; }
+ALCcontext* alcGetThreadContext() { return nullptr; }
+ALCboolean alcSetThreadContext(ALCcontext*) { return ALC_FALSE; }
+#endif
 
 // Makes a context current on this thread for a scope and puts back whatever
 // was current before.
@@ -135,8 +146,12 @@ public:
             platform::log("audio: OpenAL gave no sources");
             return false;
         }
+#ifdef AL_SOFT_source_latency
         hasLatency_ = alIsExtensionPresent("AL_SOFT_source_latency") == AL_TRUE;
+#endif
+#ifdef AL_SOFT_source_spatialize
         hasSpatialize_ = alIsExtensionPresent("AL_SOFT_source_spatialize") == AL_TRUE;
+#endif
         if (drive_ == Drive::Paced) {
             ALCint rate = 44100;
             alcGetIntegerv(device_, ALC_FREQUENCY, 1, &rate);
@@ -190,11 +205,13 @@ public:
         // On the unit circle in front of the listener: pan -1 is hard left,
         // 0 straight ahead, 1 hard right, at the same loudness throughout.
         alSource3f(v.source, AL_POSITION, pan, 0.0f, -std::sqrt(std::max(0.0f, 1.0f - pan * pan)));
+#ifdef AL_SOFT_source_spatialize
         if (hasSpatialize_) {
             // Stereo samples are only placed (as a mixed-down point) when panned.
             alSourcei(v.source, AL_SOURCE_SPATIALIZE_SOFT,
                       al->format().channels == 2 && pan != 0.0f ? AL_TRUE : AL_AUTO_SOFT);
         }
+#endif
         alSourcePlay(v.source);
     }
 
@@ -254,6 +271,7 @@ private:
         }
     }
 
+#ifdef ALC_SOFT_loopback
     void runClock(int rate) {
         const int frames = std::max(1, rate / kPacedPeriodsPerSecond);
         const auto period = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
@@ -270,6 +288,9 @@ private:
             std::this_thread::sleep_until(next);
         }
     }
+#else
+    void runClock(int) {}
+#endif
 
     ALCdevice* device_;
     ALCcontext* context_;
@@ -321,7 +342,11 @@ public:
         if (output_.manual()) {
             output_.addStream(this);
         } else {
+#ifdef __EMSCRIPTEN__
+            pumpOnMainThread(alive_);
+#else
             thread_ = std::thread([this] { run(); });
+#endif
         }
         return true;
     }
@@ -400,12 +425,14 @@ public:
         if (state == AL_INITIAL) {
             return heard / format_.sampleRate;
         }
+#ifdef AL_SOFT_source_latency
         if (output_.hasLatency()) {
             ALdouble offsetAndLatency[2] = {0, 0};
             alGetSourcedvSOFT(source_, AL_SEC_OFFSET_LATENCY_SOFT, offsetAndLatency);
             double latency = state == AL_PLAYING ? offsetAndLatency[1] : 0.0;
             return std::max(0.0, heard / format_.sampleRate + offsetAndLatency[0] - latency);
         }
+#endif
         ALint offset = 0;
         alGetSourcei(source_, AL_SAMPLE_OFFSET, &offset);
         return (heard + offset) / format_.sampleRate;
@@ -491,6 +518,18 @@ private:
         return got;
     }
 
+#ifdef __EMSCRIPTEN__
+    // Refills from the frame loop's main queue while the stream lives.
+    void pumpOnMainThread(std::weak_ptr<const void> alive) {
+        platform::performAfterDelay(std::chrono::duration<double>(kPumpPeriod).count(), [this, alive] {
+            if (alive.expired()) return;
+            pump();
+            pumpOnMainThread(alive);
+        });
+    }
+    std::shared_ptr<const void> alive_ = std::make_shared<char>();
+#endif
+
     void run() {
         if (threadContextsSupported()) {
             alcSetThreadContext(output_.context());
@@ -554,7 +593,11 @@ void AlOutput::render(int16_t* out, int frames) {
     for (AlStream* stream : streams) {
         stream->pump();
     }
+#ifdef ALC_SOFT_loopback
     alcRenderSamplesSOFT(device_, out, frames);
+#else
+    std::fill(out, out + std::ptrdiff_t(frames) * 2, int16_t(0));
+#endif
 }
 
 std::string deviceName(ALCdevice* device) {
@@ -580,6 +623,7 @@ std::unique_ptr<AlOutput> openLoopback(int sampleRate, Drive drive) {
     if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE) {
         return nullptr;
     }
+#ifdef ALC_SOFT_loopback
     ALCdevice* device = alcLoopbackOpenDeviceSOFT(nullptr);
     if (!device) {
         return nullptr;
@@ -591,6 +635,11 @@ std::unique_ptr<AlOutput> openLoopback(int sampleRate, Drive drive) {
     const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT,
                                  ALC_FREQUENCY, sampleRate, 0};
     return wrap(device, attributes, drive, "OpenAL Soft loopback");
+#else
+    (void)sampleRate;
+    (void)drive;
+    return nullptr;
+#endif
 }
 
 }  // namespace
