@@ -14,8 +14,13 @@
 #include "platform/JsonText.h"
 #include "platform/Md5.h"
 
+#include "server/PlayPages.h"
+
 #ifndef NM_PUBLISHER_CONTENT_DIR
 #define NM_PUBLISHER_CONTENT_DIR "publisher"
+#endif
+#ifndef NM_PUBLISHER_PLAY_DIR
+#define NM_PUBLISHER_PLAY_DIR "play"
 #endif
 
 namespace publisher {
@@ -106,6 +111,7 @@ PublisherService::PublisherService(Options options) : options_(std::move(options
     if (!options_.log) options_.log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     if (options_.dataDir.empty()) options_.dataDir = defaultDataDir();
     if (options_.contentDir.empty()) options_.contentDir = defaultContentDir();
+    if (options_.playDir.empty()) options_.playDir = defaultPlayDir();
 }
 
 PublisherService::~PublisherService() { stop(); }
@@ -118,6 +124,8 @@ std::string PublisherService::defaultDataDir() {
 }
 
 std::string PublisherService::defaultContentDir() { return NM_PUBLISHER_CONTENT_DIR; }
+
+std::string PublisherService::defaultPlayDir() { return NM_PUBLISHER_PLAY_DIR; }
 
 bool PublisherService::start() {
     auto bytes = platform::readFile(options_.contentDir + "/publisher.json");
@@ -160,6 +168,7 @@ void PublisherService::route() {
     s.set_read_timeout(5, 0);
     s.set_default_headers({{"X-Content-Type-Options", "nosniff"}, {"Cache-Control", "no-store"}});
     s.set_mount_point("/files", content_->filesDir);
+    servePlayPages(s, options_.playDir);
     s.set_logger([log = options_.log](const httplib::Request& req, const httplib::Response& res) {
         log("publisher: " + printable(req.method) + " " + printable(req.target) + " -> " + std::to_string(res.status));
     });

@@ -8,6 +8,7 @@
 //   POST /api/qz_app_api.php?auth_token&appName&appVersion   feedback (form body)
 //   GET  /files/NAME.png       pictures      GET /apps/NAME   an application's page
 //   GET  /publisher/           what was received
+//   GET  /play/                the game's web page (see PlayPages.h)
 //
 // What it serves comes from a content folder the build makes (publisher.json
 // and files/); what it receives goes to a SQLite store in its data folder.
@@ -34,6 +35,8 @@ struct Options {
     int port = 8787;  // 0: any free port
     std::string dataDir;
     std::string contentDir;
+    // The web build's page folder; its absence only means no /play/.
+    std::string playDir;
     // Where each request's line goes ("GET /target -> 200"); stderr when unset.
     std::function<void(const std::string&)> log;
 };
@@ -57,6 +60,8 @@ public:
     static std::string defaultDataDir();
     // The content folder the build makes.
     static std::string defaultContentDir();
+    // The page folder the web build makes (build-web/play).
+    static std::string defaultPlayDir();
 
 private:
     struct Content;

@@ -1,5 +1,5 @@
 // The publisher service on its own:
-//   number-meadow-publisher [--port N] [--listen ADDR] [--data-dir DIR] [--content-dir DIR]
+//   number-meadow-publisher [--port N] [--listen ADDR] [--data-dir DIR] [--content-dir DIR] [--play-dir DIR]
 // Runs until interrupted (SIGINT, SIGTERM).
 #include <csignal>
 #include <cstdio>
@@ -11,7 +11,7 @@
 namespace {
 
 const char* const kUsage =
-    "usage: number-meadow-publisher [--port N] [--listen ADDR] [--data-dir DIR] [--content-dir DIR]\n";
+    "usage: number-meadow-publisher [--port N] [--listen ADDR] [--data-dir DIR] [--content-dir DIR] [--play-dir DIR]\n";
 
 }  // namespace
 
@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     publisher::Options options;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (i + 1 >= argc || (a != "--port" && a != "--listen" && a != "--data-dir" && a != "--content-dir")) {
+        if (i + 1 >= argc || (a != "--port" && a != "--listen" && a != "--data-dir" && a != "--content-dir" &&
+                              a != "--play-dir")) {
             std::fprintf(stderr, "number-meadow-publisher: bad option %s\n%s", a.c_str(), kUsage);
             return 2;
         }
@@ -36,8 +37,10 @@ int main(int argc, char** argv) {
             options.listen = v;
         } else if (a == "--data-dir") {
             options.dataDir = v;
-        } else {
+        } else if (a == "--content-dir") {
             options.contentDir = v;
+        } else {
+            options.playDir = v;
         }
     }
 
@@ -53,7 +56,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "number-meadow-publisher: %s\n", service.error().c_str());
         return 1;
     }
-    std::fprintf(stderr, "publisher: listening on http://%s:%d, publisher page /publisher/\n", options.listen.c_str(),
+    std::fprintf(stderr, "publisher: listening on http://%s:%d, publisher page /publisher/, the game /play/\n",
+                 options.listen.c_str(),
                  service.port());
     int signal = 0;
     sigwait(&stopSignals, &signal);
