@@ -2,7 +2,10 @@
 
 #include <httplib.h>
 
+#include <cstdint>
 #include <map>
+#include <memory>
+#include <vector>
 
 #include "platform/Files.h"
 #include "platform/Md5.h"
@@ -66,7 +69,13 @@ void servePlayPages(httplib::Server& server, const std::string& dir) {
             return;
         }
         if (gzip) res.set_header("Content-Encoding", "gzip");
-        res.set_content(std::string(bytes->begin(), bytes->end()), mimeType(name));
+        // Sent as it is: a body set whole would be compressed (again) by the
+        // server on the fly.
+        auto shared = std::make_shared<std::vector<std::uint8_t>>(std::move(*bytes));
+        res.set_content_provider(shared->size(), mimeType(name),
+                                 [shared](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                     return sink.write(reinterpret_cast<const char*>(shared->data()) + offset, length);
+                                 });
     });
 }
 
