@@ -3,7 +3,7 @@
 #include <cxxabi.h>
 
 #include <algorithm>
-#include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <typeinfo>
@@ -31,9 +31,14 @@ void appendNumber(std::string& out, float v) {
         return;
     }
     if (v == 0) v = 0;  // no "-0"
+    // The fewest digits that read back as the same float. (The standard
+    // library of the web target cannot format floating point with to_chars.)
     char buf[32];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, ec == std::errc() ? end : buf);
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
+        if (std::strtof(buf, nullptr) == v) break;
+    }
+    out += buf;
 }
 
 void appendPair(std::string& out, float a, float b) {

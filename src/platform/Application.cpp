@@ -374,7 +374,7 @@ void Application::runFrame() {
     if (!running_) return;
     const double frameStart = monotonicSeconds();
     double delta = animationInterval_;
-    if (options_.headless || options_.fixedSteps) {
+    if (hasFixedSteps()) {
         native_->clock = static_cast<double>(frameCount_) * animationInterval_;
     } else {
         double now = monotonicSeconds();

@@ -153,6 +153,7 @@ public:
 
     const DeviceProfile& device() const { return options_.device; }
     bool isHeadless() const { return options_.headless; }
+    bool hasFixedSteps() const { return options_.headless || options_.fixedSteps; }
     bool isRunning() const { return running_; }
     long frameCount() const { return frameCount_; }
 

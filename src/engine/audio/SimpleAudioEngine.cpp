@@ -115,8 +115,8 @@ SimpleAudioEngine& SimpleAudioEngine::sharedEngine() {
         bool headless = platform::Application::shared().isHeadless();
         engine = std::make_unique<SimpleAudioEngine>(audio::openDefaultOutput(headless));
         platform::log("audio: playing on %s", engine->outputName().c_str());
-        // Headless runs are scripted checks: what would have been heard goes to the log.
-        engine->setLogsEvents(headless);
+        // Headless and fixed-step runs are scripted checks: what is heard goes to the log.
+        engine->setLogsEvents(headless || platform::Application::shared().hasFixedSteps());
     }
     return *engine;
 }

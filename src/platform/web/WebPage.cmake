@@ -40,9 +40,10 @@ set(_bundles)
 foreach(profile tablet-1x tablet-2x phone-1x phone-2x)
   list(APPEND _bundles ${NM_WEB_PAGE_DIR}/bundle-${profile}.data ${NM_WEB_PAGE_DIR}/bundle-${profile}.js)
 endforeach()
-add_custom_command(OUTPUT ${_bundles}
+# With them each language's own files (lang-<code>), listed in languages.json.
+add_custom_command(OUTPUT ${_bundles} ${NM_WEB_PAGE_DIR}/languages.json
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/web_bundle.py ${NM_WEB_CONTENT}/Resources ${NM_WEB_PAGE_DIR} ${NM_FILE_PACKAGER}
-  COMMAND gzip -9 -n -k -f ${_bundles}
   DEPENDS ${_resources} ${CMAKE_SOURCE_DIR}/tools/web_bundle.py
   COMMENT "Packing the four profiles' bundles for the page")
-add_custom_target(web-page ALL DEPENDS ${_page_outputs} ${NM_WEB_PAGE_DIR}/icon.png ${_bundles})
+add_custom_target(web-page ALL DEPENDS ${_page_outputs} ${NM_WEB_PAGE_DIR}/icon.png ${_bundles}
+  ${NM_WEB_PAGE_DIR}/languages.json)

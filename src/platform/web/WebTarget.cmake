@@ -9,8 +9,10 @@ endif()
 set(NM_BUILD_TESTS OFF CACHE BOOL "" FORCE)
 set(NM_BUILD_BENCH OFF CACHE BOOL "" FORCE)
 
-# Only the prefix's pkg-config files, never the machine's.
+# Only the prefix's pkg-config files, never the machine's; their libraries
+# are found where those files say (outside Emscripten's own sysroot).
 set(ENV{PKG_CONFIG_LIBDIR} "${NM_WEB_DEPS}/lib/pkgconfig")
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY BOTH)
 set(ENV{PKG_CONFIG_PATH} "")
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(SDL2_TTF REQUIRED IMPORTED_TARGET SDL2_ttf)

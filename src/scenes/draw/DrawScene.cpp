@@ -539,7 +539,10 @@ bool DrawScene::ccTouchBegan(UITouch* touch, void*) {
         buttons.backTapped(p);
         return true;
     }
-    for (auto [button, step] : {std::pair{buttonNext, 1}, std::pair{buttonPrev, -1}}) {
+    for (const auto& [pressed, direction] : {std::pair{buttonNext, 1}, std::pair{buttonPrev, -1}}) {
+        // Named again: the lambdas below capture them.
+        auto* button = pressed;
+        const int step = direction;
         if (!nodeContains(button, p) || !button->isVisible()) continue;
         stopAllActions();
         setIsTouchEnabled(false);

@@ -649,7 +649,11 @@ std::unique_ptr<Output> openDevice(const char* deviceName_) {
     if (!device) {
         return nullptr;
     }
+#ifdef ALC_SOFT_loopback
     return wrap(device, nullptr, Drive::Device, "OpenAL Soft (" + deviceName(device) + ")");
+#else
+    return wrap(device, nullptr, Drive::Device, "OpenAL (" + deviceName(device) + ")");
+#endif
 }
 
 std::unique_ptr<Output> openPacedLoopback(int sampleRate) { return openLoopback(sampleRate, Drive::Paced); }

@@ -83,8 +83,14 @@
       })
     : Promise.resolve();
 
+  // The profile's files, and the language's own where it has some (the base
+  // language's are in the profile's).
+  var languagePack = fetch('languages.json')
+    .then(function (answer) { return answer.ok ? answer.json() : []; })
+    .then(function (languages) { return languages.indexOf(lang) >= 0 ? load('lang-' + lang + '.js') : null; });
   scriptReady
     .then(function () { return load('bundle-' + device + '-' + scale + 'x.js'); })
+    .then(function () { return languagePack; })
     .then(function () { return load('number-meadow.js'); })
     .catch(function (error) {
       fail('The game could not be downloaded (' + error.message + '). Check the connection and try again.');

@@ -1,0 +1,176 @@
+"""The game's web page in headless Chromium, served by the publisher service,
+against the desktop build's game on the same scripts.
+
+    NM_BUILD_DIR=build NM_WEB_PAGE_DIR=build-web/play python3 -m unittest test_page
+
+Touches are the browser's own (the DevTools protocol's touch input); the
+game's log lines come from the page's console.
+"""
+import io
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from devtools import Browser  # noqa: E402
+from service import BUILD, Service  # noqa: E402
+
+from PIL import Image, ImageChops  # noqa: E402
+
+SEED = "3"
+SKIP_LOGO = "wait 0.1\ntap 2 2\nwait 1.1\n"
+# The menu's activity buttons, in the scripts' points (origin bottom-left), on
+# the tablet.
+MENU_BUTTONS = {"LearnScene": (128, 92), "DrawScene": (330, 92), "CountScene": (694, 92), "GameScene": (896, 92)}
+
+
+def desktop_run(service, script, device="tablet", scale=1, lang="en"):
+    """The desktop game, headless, on the same script and seed: its dumps and
+    screenshots land in a folder of its own."""
+    out = tempfile.mkdtemp(prefix="nm-desktop-")
+    text = script.replace("@/", out + "/")
+    with open(os.path.join(out, "script.txt"), "w") as f:
+        f.write(text)
+    host = f"127.0.0.1:{service.port}"
+    done = subprocess.run(
+        [os.path.join(BUILD, "bin", "number-meadow"), "--headless", "--seed", SEED, "--device", device,
+         "--scale", str(scale), "--lang", lang, "--data-dir", os.path.join(out, "data"),
+         "--api-host", host, "--analytics-host", host, "--script", os.path.join(out, "script.txt")],
+        capture_output=True, text=True, timeout=300,
+        env=dict(os.environ, SDL_VIDEODRIVER="offscreen", ALSOFT_DRIVERS="null"))
+    assert done.returncode == 0, done.stderr
+    return out
+
+
+def tree_shape(node):
+    """What must agree between the two builds: classes, tags and positions."""
+    position = [round(v, 1) for v in node.get("position", [])]
+    return {"class": node.get("class"), "tag": node.get("tag"), "position": position,
+            "children": [tree_shape(c) for c in node.get("children", [])]}
+
+
+def differing_pixels(a, b, threshold):
+    """The share of pixels whose largest channel difference exceeds threshold."""
+    a = Image.open(io.BytesIO(a) if isinstance(a, bytes) else a).convert("RGB")
+    b = Image.open(io.BytesIO(b) if isinstance(b, bytes) else b).convert("RGB")
+    assert a.size == b.size, (a.size, b.size)
+    diff = ImageChops.difference(a, b).split()
+    worst = ImageChops.lighter(ImageChops.lighter(diff[0], diff[1]), diff[2])
+    histogram = worst.histogram()
+    return sum(histogram[threshold + 1:]) / (a.size[0] * a.size[1])
+
+
+class PageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = Service()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.close()
+
+    def setUp(self):
+        self.browsers = []
+
+    def tearDown(self):
+        for b in self.browsers:
+            b.close()
+
+    def open_page(self, query, width=1024, height=768, scale=1):
+        browser = Browser(width, height, scale)
+        self.browsers.append(browser)
+        browser.navigate(self.service.url("/play/?" + query))
+        browser.wait_for("document.body.dataset.state === 'ready'", timeout=120, what="the page to load")
+        return browser
+
+    def press_play(self, browser):
+        x, y = browser.evaluate("(() => { const r = document.getElementById('play').getBoundingClientRect();"
+                                "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
+        browser.tap(x, y)
+        browser.wait_for("document.body.dataset.state !== 'ready'", what="the start card to go")
+
+    def reach_menu(self, browser):
+        """Past the start card and the logo (a tap skips it), until the menu
+        takes touches."""
+        self.press_play(browser)
+        browser.pump(1)
+        browser.tap(10, 10)
+        browser.wait_for_line("music started bg-music.mp3")
+        browser.pump(1)
+
+    def play_script(self, name, script, device="tablet", scale=1, width=1024, height=768, lang="en"):
+        """The same script on the page (fixed steps, as the desktop's headless
+        runs) and on the desktop; returns the browser and the desktop's folder."""
+        self.service.add_script(name, script.replace("@/", "/"))
+        browser = self.open_page(f"device={device}&scale={scale}&lang={lang}&seed={SEED}&steps=fixed&script={name}",
+                                 width // scale, height // scale, scale)
+        self.press_play(browser)
+        browser.wait_for("document.body.dataset.state === 'ended:0'", timeout=240, what="the script to end")
+        desktop = desktop_run(self.service, script, device, scale, lang)
+        self.addCleanup(shutil.rmtree, desktop, True)
+        return browser, desktop
+
+    def test_menu_and_activities_match_the_desktop_build(self):
+        # Each scene a little after it opened: its tree and its picture.
+        script = SKIP_LOGO + "wait 5\ndump @/menu.json\nscreenshot @/menu.png\n"
+        for scene, (x, y) in MENU_BUTTONS.items():
+            script += f"tap {x} {y}\nwait 2\ndump @/{scene}.json\nscreenshot @/{scene}.png\ntap 56 712\nwait 1\n"
+        script += "quit\n"
+        browser, desktop = self.play_script("tour.txt", script)
+        self.assertEqual(browser.errors, [])
+        for name in ["menu"] + list(MENU_BUTTONS):
+            with self.subTest(scene=name):
+                page_tree = json.loads(browser.read_file(f"/{name}.json"))
+                with open(os.path.join(desktop, f"{name}.json")) as f:
+                    desktop_tree = json.load(f)
+                self.assertEqual(tree_shape(page_tree), tree_shape(desktop_tree))
+                # WebGL on SwiftShader and Mesa's llvmpipe round a little
+                # differently at the edges of scaled pictures: measured, at most
+                # 0.08 % of a scene's pixels differ by more than 2 levels, and
+                # 0.002 % by more than 24. A picture, node or position out of
+                # place changes thousands of pixels by far more.
+                share = differing_pixels(browser.read_file(f"/{name}.png"), os.path.join(desktop, f"{name}.png"), 16)
+                self.assertLess(share, 0.001, f"{name}: {share:.3%} of pixels differ")
+
+    def test_activities_open_by_touch_and_take_answers(self):
+        browser = self.open_page(f"device=tablet&scale=1&seed={SEED}&steps=fixed")
+        self.reach_menu(browser)
+        for scene, (x, y) in MENU_BUTTONS.items():
+            with self.subTest(scene=scene):
+                browser.tap(x, 768 - y)
+                browser.wait_for(f"JSON.parse(Module.ccall('nm_dump_scene', 'string'))"
+                                 f".children[0].class === '{scene}'", what=scene)
+                browser.pump(1.5)
+                browser.tap(56, 768 - 712)  # back
+                browser.wait_for("JSON.parse(Module.ccall('nm_dump_scene', 'string'))"
+                                 ".children[0].class === 'IntroScene'", what="the menu again")
+                browser.pump(1)
+        self.assertEqual(browser.errors, [])
+
+    def test_preferences_survive_a_reload(self):
+        browser = self.open_page(f"device=tablet&scale=1&seed={SEED}&steps=fixed")
+        self.reach_menu(browser)
+        x, y = MENU_BUTTONS["CountScene"]
+        browser.tap(x, 768 - y)
+        browser.wait_for("JSON.parse(Module.ccall('nm_dump_scene', 'string')).children[0].class === 'CountScene'")
+        browser.pump(1)
+        # The count scene's music button, top right, turns the music off: a preference.
+        browser.tap(968, 56)
+        browser.wait_for("Module.FS.readdir('/nm').some(f => f.endsWith('.plist'))", what="the preferences file")
+        browser.pump(1)  # the write-back to the browser's storage
+        browser.navigate(self.service.url(f"/play/?device=tablet&scale=1&seed={SEED}"))
+        browser.wait_for("document.body.dataset.state === 'ready'", timeout=120)
+        preferences = browser.evaluate(
+            "(() => { const f = Module.FS.readdir('/nm').find(f => f.endsWith('.plist'));"
+            "return f ? new TextDecoder().decode(Module.FS.readFile('/nm/' + f)) : ''; })()")
+        self.assertIn("<key>music</key>", preferences)
+        self.assertRegex(preferences, r"<key>music</key>\s*<false/>")
+
+
+if __name__ == "__main__":
+    unittest.main()
