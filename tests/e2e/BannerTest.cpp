@@ -6,6 +6,7 @@
 
 #include "e2e/ScriptedGame.h"
 #include "platform/Http.h"
+#include "server/PublisherClient.h"
 #include "support/HttpStandIn.h"
 #include "support/RealPublisher.h"
 
@@ -44,9 +45,9 @@ TEST_F(BannerTest, TheBannerDropsInAfterTheLogoAndATapOnItIsStoredAndListed) {
     EXPECT_EQ(stored[0].appName, "NumberMeadow");
     EXPECT_EQ(stored[0].actionType, "showBanner");
     EXPECT_EQ(stored[1].actionType, "clickBanner");
-    platform::HttpRequest page;
-    page.url = service.url("/publisher/");
-    EXPECT_NE(platform::httpRequest(page).body.find("<td>NumberMeadow</td><td>clickBanner</td><td>1</td>"),
+    PublisherClient publisher(service);
+    ASSERT_EQ(publisher.login(service.password())->status, 303);
+    EXPECT_NE(publisher.get("/publisher/")->body.find("<td>NumberMeadow</td><td>clickBanner</td><td>1</td>"),
               std::string::npos);
 }
 
