@@ -234,6 +234,7 @@ void KVTAdvertBannerLayer::showAnimation() {
 }
 
 void KVTAdvertBannerLayer::open() {
+    if (linkOpening_) return;
     if (isFirstOpen_) {
         isFirstOpen_ = false;
         KVTAnalyticsTracker::sharedTracker()->addEvent(KVTAnalyticsTracker::showBanner);
@@ -243,6 +244,8 @@ void KVTAdvertBannerLayer::open() {
 }
 
 void KVTAdvertBannerLayer::close() {
+    // Already closing, and the link opens at the end of it.
+    if (linkOpening_) return;
     stopAllActions();
     runAction(CCMoveTo::actionWithDuration(0.2f, {0, window().height}).get());
 }
@@ -250,6 +253,7 @@ void KVTAdvertBannerLayer::close() {
 bool KVTAdvertBannerLayer::isOpen() const { return position().y < window().height; }
 
 void KVTAdvertBannerLayer::clickBannerAtLocation(CGPoint p) {
+    if (linkOpening_) return;
     CGSize win = window();
     float a = KVTAppUtils::isPad() ? 80 : 40;
     if (CGRectContainsPoint(CGRectMake(win.width - a, win.height - a, a, a), p)) {
@@ -262,7 +266,11 @@ void KVTAdvertBannerLayer::clickBannerAtLocation(CGPoint p) {
     auto* address = banner ? static_cast<const std::string*>(banner->userData()) : nullptr;
     std::string url = address ? *address : "";
     stopAllActions();
+    linkOpening_ = true;
     runAction(CCSequence::actions({CCMoveTo::actionWithDuration(0.2f, {0, win.height}).get(),
-                                   CCCallBlock::actionWithBlock([url] { platform::openURL(url); }).get()})
+                                   CCCallBlock::actionWithBlock([this, url] {
+                                       linkOpening_ = false;
+                                       platform::openURL(url);
+                                   }).get()})
                   .get());
 }

@@ -104,5 +104,8 @@ private:
     bool isLoaded_ = false;
     bool canShowAnimation_ = false;
     bool isFirstOpen_ = true;
+    // A tap on the picture is closing the banner to open its link: nothing
+    // may stop that move.
+    bool linkOpening_ = false;
     platform::WorkOwner owner_;
 };

@@ -97,8 +97,8 @@ bool KVTAppCatalog::init() {
     determineControlPositionsAndSizes();
 
     const CGPoint tab{winSize.width * 0.5f, winSize.height};
-    Ref<CCSprite> opened = CCSprite::spriteWithFile("shelf-button-opened.png");
-    Ref<CCSprite> closed = CCSprite::spriteWithFile("shelf-button-closed.png");
+    Ref<CCSprite> opened = CCSprite::spriteWithFile(realFileName("shelf-button-opened.png", false));
+    Ref<CCSprite> closed = CCSprite::spriteWithFile(realFileName("shelf-button-closed.png", false));
     for (CCSprite* button : {opened.get(), closed.get()}) {
         if (!button) continue;
         button->setAnchorPoint({0.5f, 0});

@@ -145,6 +145,11 @@ TEST_F(AdvertBanner, OpeningRecordsShowBannerOnceTheCornerClosesAndATapIsReporte
     banner->clickBannerAtLocation({1024 - 81, 768 - 80});
     EXPECT_TRUE(tracker->events().empty());  // sent at once
     harness->step(6);
+    // A child's taps while it closes (the corner, the tab) never cancel the link.
+    banner->clickBannerAtLocation({1024 - 40, 768 - 40});
+    banner->close();
+    banner->open();
+    harness->step(2);
     std::string early = testing::internal::GetCapturedStderr();
     testing::internal::CaptureStderr();
     harness->step(15);

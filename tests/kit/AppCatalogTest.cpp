@@ -8,6 +8,7 @@
 #include "engine/CCDirector.h"
 #include "engine/CCMenuItem.h"
 #include "engine/CCScene.h"
+#include "engine/CCSprite.h"
 #include "kit/KVTAnalyticsTracker.h"
 #include "kit/KVTAppCatalog.h"
 #include "kit/KVTWebService.h"
@@ -93,6 +94,15 @@ protected:
 
 TEST_F(AppCatalog, TheFirstOpeningAsksForTheListAndLaysOutTheShelves) {
     EXPECT_FALSE(catalog->isOpen());
+    // The tab is the tablet's own picture at its size, not the phone's.
+    const CGSize tablet = CCSprite::spriteWithFile("shelf-button-closed-ipad.png")->contentSize();
+    const CGSize phone = CCSprite::spriteWithFile("shelf-button-closed.png")->contentSize();
+    ASSERT_GT(tablet.width, phone.width);
+    for (CCSprite* tab : {catalog->openButton, catalog->closeButton}) {
+        ASSERT_TRUE(tab);
+        EXPECT_EQ(tab->contentSize().width, tablet.width);
+        EXPECT_EQ(tab->contentSize().height, tablet.height);
+    }
     open();
     ASSERT_TRUE(catalog->isOpen());
     ASSERT_TRUE(catalog->isLoaded());
