@@ -6,6 +6,7 @@
 #include "engine/CCTexture2D.h"
 #include "json/SBJsonParser.h"
 #include "kit/KVTAnalyticsTracker.h"
+#include "kit/KVTParentalGate.h"
 #include "kit/KVTWebService.h"
 #include "platform/Files.h"
 #include "platform/Http.h"
@@ -260,6 +261,12 @@ void KVTAdvertBannerLayer::clickBannerAtLocation(CGPoint p) {
         close();
         return;
     }
+    // A grown-up's check first: the click counts once it is passed.
+    KVTParentalGate::ask([self = Ref<KVTAdvertBannerLayer>(this)] { self->openLink(); });
+}
+
+void KVTAdvertBannerLayer::openLink() {
+    if (linkOpening_) return;
     KVTAnalyticsTracker* tracker = KVTAnalyticsTracker::sharedTracker();
     tracker->addEvent(KVTAnalyticsTracker::clickBanner);
     tracker->commit();
@@ -267,7 +274,7 @@ void KVTAdvertBannerLayer::clickBannerAtLocation(CGPoint p) {
     std::string url = address ? *address : "";
     stopAllActions();
     linkOpening_ = true;
-    runAction(CCSequence::actions({CCMoveTo::actionWithDuration(0.2f, {0, win.height}).get(),
+    runAction(CCSequence::actions({CCMoveTo::actionWithDuration(0.2f, {0, window().height}).get(),
                                    CCCallBlock::actionWithBlock([this, url] {
                                        linkOpening_ = false;
                                        platform::openURL(url);

@@ -78,6 +78,9 @@ public:
     bool isOpen() const;
     // p in the layer's own coordinates (the screen's while open).
     void clickBannerAtLocation(CGPoint p);
+    // Records the click and closes the banner to open its link: once the
+    // parental gate is passed.
+    void openLink();
     void showAnimation();
     void update(float dt) override;
 

@@ -13,6 +13,7 @@
 #include "engine/CCTouchDispatcher.h"
 #include "json/SBJsonParser.h"
 #include "kit/KVTAnalyticsTracker.h"
+#include "kit/KVTParentalGate.h"
 #include "kit/KVTWebService.h"
 #include "platform/Bundle.h"
 #include "platform/Http.h"
@@ -342,6 +343,11 @@ void KVTAppCatalog::menuItemClick(CCObject* sender) {
     auto* item = dynamic_cast<CCNode*>(sender);
     if (!item || !buttonsEnabled || lastTouchLocation.y >= 536) return;
     const int tag = item->tag();
+    // A grown-up's check first: the click counts once it is passed.
+    KVTParentalGate::ask([self = Ref<KVTAppCatalog>(this), tag] { self->openApp(tag); });
+}
+
+void KVTAppCatalog::openApp(int tag) {
     KVTAnalyticsTracker* tracker = KVTAnalyticsTracker::sharedTracker();
     tracker->addEvent(KVTAnalyticsTracker::clickApp, appsName[tag]);
     tracker->commit();

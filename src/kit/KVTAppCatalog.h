@@ -70,6 +70,9 @@ public:
     static void asyncLoadButton(AsyncButtonDownloadData& button);
     void addIconButtonWithData(AsyncButtonDownloadData& button);
     void menuItemClick(CCObject* sender);
+    // Records the click and opens application `tag`'s link: once the
+    // parental gate is passed.
+    void openApp(int tag);
     // "shelf.png" as this device and scale name it (see the content).
     static std::string realFileName(const std::string& name, bool withOrientation);
     CGPoint convertToLayerPoint(CGPoint p) const;

@@ -14,6 +14,7 @@
 #include "engine/CCTextureCache.h"
 #include "engine/CCTouchDispatcher.h"
 #include "kit/KVTFeedbackLimits.h"
+#include "kit/KVTParentalGate.h"
 #include "platform/BackgroundWork.h"
 #include "platform/Files.h"
 #include "platform/Http.h"
@@ -346,14 +347,25 @@ void KVTFeedbackLayer::sendFeedback() {
     hideFormWithSendAnimation();
 }
 
-void KVTFeedbackLayer::sendFacebook() {
-    KVSoundManager::sharedManager()->playButtonSound();
-    platform::openURL(NM_FACEBOOK_PAGE);
+void KVTFeedbackLayer::sendFacebook() { openPage(NM_FACEBOOK_PAGE); }
+
+void KVTFeedbackLayer::sendTwitter() { openPage(NM_TWITTER_PAGE); }
+
+void KVTFeedbackLayer::openPage(const char* address) {
+    // A grown-up's check first. The text controls lie over the picture and
+    // would take the taps meant for its keys: hidden while it is shown.
+    showUIControls(false);
+    KVTParentalGate::ask(
+        [address] {
+            KVSoundManager::sharedManager()->playButtonSound();
+            platform::openURL(address);
+        },
+        [self = Ref<KVTFeedbackLayer>(this)] { self->showUIControls(true); });
 }
 
-void KVTFeedbackLayer::sendTwitter() {
-    KVSoundManager::sharedManager()->playButtonSound();
-    platform::openURL(NM_TWITTER_PAGE);
+void KVTFeedbackLayer::showUIControls(bool shown) {
+    for (const auto& control : std::initializer_list<std::shared_ptr<platform::ui::TextControl>>{textView, fieldName, fieldEmail})
+        if (control) control->setHidden(!shown);
 }
 
 void KVTFeedbackLayer::updateButtonsStatesWithTouchPoint(CGPoint p) {

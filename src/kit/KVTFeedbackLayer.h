@@ -92,6 +92,10 @@ public:
     Message message;  // the texts taken by the last send
 
 private:
+    // Opens a social page once the parental gate is passed.
+    void openPage(const char* address);
+    void showUIControls(bool shown);
+
     bool formOpen_ = false;
     CGPoint iconFacebookPos_, iconTwitterPos_;
 };

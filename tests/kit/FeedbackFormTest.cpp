@@ -10,6 +10,7 @@
 #include "engine/CCFileUtils.h"
 #include "engine/CCMenu.h"
 #include "engine/CCScene.h"
+#include "kit/GateTaps.h"
 #include "kit/KVTFeedbackLayer.h"
 #include "kit/KVTFeedbackLimits.h"
 #include "kit/KVTWebService.h"
@@ -181,8 +182,14 @@ TEST_F(FeedbackForm, TheSocialButtonsPressedLookFollowsTheFinger) {
     EXPECT_FLOAT_EQ(form->buttonTwitterIcon->position().y, twitterRest.y - 5);
     testing::internal::CaptureStderr();
     touch(platform::TouchPhase::Ended, middleOf(form->buttonTwitter));
-    const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_FLOAT_EQ(form->buttonTwitterIcon->position().y, twitterRest.y);
+    // The page opens once a grown-up has passed the check; the form waits under it.
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("openURL"), std::string::npos);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(gatetaps::answer(*harness));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(form->isFormOpen());
+    EXPECT_FALSE(form->textView->isHidden()) << "the message box is back";
     EXPECT_NE(log.find("openURL: " NM_TEST_TWITTER_PAGE), std::string::npos) << log;
     EXPECT_EQ(log.find("openURL: " NM_TEST_FACEBOOK_PAGE), std::string::npos);
 }
