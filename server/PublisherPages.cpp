@@ -86,14 +86,15 @@ std::string barChart(const std::string& title, const std::vector<EventCount>& ba
                       std::to_string(width - 10) + "\" y2=\"" + std::to_string(height - bottom) + "\" stroke=\"#99a\"/>";
     for (std::size_t i = 0; i < bars.size(); ++i) {
         const double h = double(height - bottom - top) * bars[i].count / most;
-        const double x = left + i * slot + slot * 0.15;
+        const double bar = std::min(slot * 0.7, 48.0);
+        const double x = left + i * slot + (slot - bar) / 2;
         char geometry[160];
         std::snprintf(geometry, sizeof geometry, "x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\"", x,
-                      height - bottom - h, slot * 0.7, h);
+                      height - bottom - h, bar, h);
         svg += "<rect " + std::string(geometry) + " fill=\"#5aa832\"><title>" + html(bars[i].label) + ": " +
                std::to_string(bars[i].count) + "</title></rect>";
         if (i % every == 0) {
-            std::snprintf(geometry, sizeof geometry, "%.1f", x + slot * 0.35);
+            std::snprintf(geometry, sizeof geometry, "%.1f", x + bar / 2);
             svg += "<text transform=\"translate(" + std::string(geometry) + " " + std::to_string(height - bottom + 8) +
                    ") rotate(40)\" fill=\"#334\">" + html(bars[i].label.substr(0, 24)) + "</text>";
         }
