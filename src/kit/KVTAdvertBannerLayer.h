@@ -1,8 +1,8 @@
 // The advert banner over the main menu: a full-screen picture for another of
 // the publisher's applications hanging above the top edge, of which only a
 // pull-tab (with an icon) drops into view. A tap on the tab slides the banner
-// down; a tap on it opens the advertised address, a tap on its top-right
-// corner closes it.
+// down; a tap on it opens the advertised address once a grown-up has passed
+// the parental gate, a tap on its top-right corner closes it.
 //
 // Each banner layer asks the API host what to show ("/api/banner.php") when
 // it is made, on a thread of its own; the three pictures are kept in the

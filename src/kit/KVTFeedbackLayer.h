@@ -1,8 +1,8 @@
 // The feedback form over the main menu: a card that flies in with a name
 // field, an e-mail field and a message box (platform text controls laid over
 // the picture while the card is open), send and close buttons and two
-// buttons for the publisher's social pages. While it is open a dimmer covers
-// the window and the layer takes every touch.
+// buttons for the publisher's social pages (behind the parental gate). While
+// it is open a dimmer covers the window and the layer takes every touch.
 //
 // Sending posts the three texts to the API host on a thread of its own. A
 // message that cannot be delivered now (no connection, time-out, a 5xx, 408

@@ -38,7 +38,6 @@ public:
     const std::string& cookie(const std::string& name) { return cookies_[name]; }
     // The whole Set-Cookie header last seen for a cookie.
     const std::string& setCookieHeader(const std::string& name) { return setCookies_[name]; }
-    const std::string& csrf() const { return csrf_; }
 
     // The value of the page's hidden "csrf" input.
     static std::string token(const std::string& page) {
