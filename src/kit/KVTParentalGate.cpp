@@ -45,7 +45,10 @@ bool KVTParentalGate::enabled() {
 KVTParentalGate* KVTParentalGate::shown() { return current; }
 
 void KVTParentalGate::ask(std::function<void()> passed, std::function<void()> gone) {
-    if (!enabled()) return passed();
+    if (!enabled()) {
+        if (gone) gone();
+        return passed();
+    }
     CCScene* scene = CCDirector::sharedDirector()->runningScene();
     if (current || !scene) return;
     std::vector<int> digits;
