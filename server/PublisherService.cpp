@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "json/SBJsonParser.h"
+#include "kit/KVTFeedbackLimits.h"
 #include "platform/Files.h"
 #include "platform/JsonText.h"
 #include "platform/Md5.h"
+#include "platform/Utf8.h"
+#include "server/Answers.h"
 
 #include "server/PlayPages.h"
 
@@ -26,30 +29,12 @@
 namespace publisher {
 namespace {
 
-// Nothing the kit sends comes near these.
+// Nothing the kit sends comes near these; a feedback form's texts are held
+// to what the form lets a parent type.
 constexpr std::size_t kMaxBodyBytes = 64 * 1024;
+static_assert(KVTFeedbackLimits::kBodyBytes <= kMaxBodyBytes, "a full feedback form must fit a body");
 constexpr std::size_t kMaxShortText = 256;   // names, versions, tokens, event types
-constexpr std::size_t kMaxMessage = 16 * 1024;
 constexpr int kMaxActions = 200;
-constexpr int kFeedbackShown = 200;
-
-const char* const kPageSecurity =
-    "default-src 'none'; style-src 'self'; img-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
-
-std::string html(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
 
 // Request targets go to the log as printable ASCII only.
 std::string printable(const std::string& text, std::size_t max = 2000) {
@@ -58,10 +43,7 @@ std::string printable(const std::string& text, std::size_t max = 2000) {
     return text.size() > max ? out + "..." : out;
 }
 
-void refuse(httplib::Response& res, int status, const std::string& why) {
-    res.status = status;
-    res.set_content(why + "\n", "text/plain; charset=utf-8");
-}
+std::size_t characters(const std::string& utf8) { return platform::fromUtf8(utf8).size(); }
 
 // The one value of a parameter that must be given exactly once, and short.
 bool single(const httplib::Request& req, const char* key, std::string& out, std::size_t max = kMaxShortText) {
@@ -136,10 +118,25 @@ bool PublisherService::start() {
         return false;
     }
     content_ = std::make_unique<Content>(Content{*document, options_.contentDir + "/files"});
-    if (!store_.open(options_.dataDir + "/publisher.sqlite3")) {
-        error_ = "cannot open the store in " + options_.dataDir + ": " + store_.error();
+    const std::string database = options_.database.empty() ? options_.dataDir + "/publisher.sqlite3" : options_.database;
+    if (!store_.open(database)) {
+        error_ = "cannot open the store" + (options_.database.empty() ? " in " + options_.dataDir : std::string()) + ": " +
+                 store_.error();
         return false;
     }
+    store_.setMaxRows(options_.maxStoredRows);
+    rateLimit_ = std::make_unique<RateLimit>(options_.writesPerMinute);
+    if (store_.setting("password").empty()) {
+        // Shown this once; only its hash is kept.
+        const std::string password = newPassword();
+        const std::string hash = hashPassword(password);
+        if (hash.empty() || !store_.setSetting("password", hash)) {
+            error_ = "cannot keep the publisher's password: " + store_.error();
+            return false;
+        }
+        options_.log("publisher: the publisher's password, shown only now: " + password);
+    }
+    applyRetention(true);
     server_ = std::make_unique<httplib::Server>();
     route();
     port_ = options_.port == 0 ? server_->bind_to_any_port(options_.listen)
@@ -227,6 +224,7 @@ void PublisherService::route() {
     };
 
     s.Get("/", [identify, this](const httplib::Request& req, httplib::Response& res) {
+        if (limited(req, res)) return;
         std::string appName, appVersion;
         if (int refusal = identify(req, appName, appVersion))
             return refuse(res, refusal, refusal == 403 ? "unknown application or wrong token" : "malformed request");
@@ -250,20 +248,34 @@ void PublisherService::route() {
                               target == fields.end() ? "" : target->second});
         }
         if (events.empty()) return refuse(res, 400, "no actions");
-        if (!store_.addEvents(events)) return refuse(res, 500, "cannot store the events");
-        res.set_content("OK\n", "text/plain");
+        answerStored(res, store_.addEvents(events));
     });
 
-    s.Post("/api/qz_app_api.php", [identify, this](const httplib::Request& req, httplib::Response& res) {
+    // The body is read here: the library parses form bodies of 8 KiB at most,
+    // less than a full form in Cyrillic or emoji.
+    s.Post("/api/qz_app_api.php", [identify, this](const httplib::Request& sent, httplib::Response& res,
+                                                   const httplib::ContentReader& read) {
+        if (limited(sent, res)) return;
+        std::string body;
+        const bool whole = read([&](const char* data, std::size_t length) {
+            body.append(data, length);
+            return body.size() <= kMaxBodyBytes;
+        });
+        if (!whole || body.size() > kMaxBodyBytes) return refuse(res, 413, "too long");
+        httplib::Request req = sent;
+        httplib::detail::parse_query_text(body, req.params);
         StoredFeedback f;
         if (int refusal = identify(req, f.appName, f.appVersion))
             return refuse(res, refusal, refusal == 403 ? "unknown application or wrong token" : "malformed request");
         std::string type;
-        if (!single(req, "actions[0][actionType]", type) || type != "feedback" || !single(req, "actions[0][name]", f.name) ||
-            !single(req, "actions[0][email]", f.email) || !single(req, "actions[0][text]", f.text, kMaxMessage))
+        if (!single(req, "actions[0][actionType]", type) || type != "feedback" ||
+            !single(req, "actions[0][name]", f.name, kMaxBodyBytes) || !single(req, "actions[0][email]", f.email, kMaxBodyBytes) ||
+            !single(req, "actions[0][text]", f.text, kMaxBodyBytes))
             return refuse(res, 400, "a feedback form has one name, email and text");
-        if (!store_.addFeedback(f)) return refuse(res, 500, "cannot store the message");
-        res.set_content("OK\n", "text/plain");
+        if (characters(f.name) > KVTFeedbackLimits::kName || characters(f.email) > KVTFeedbackLimits::kEmail ||
+            characters(f.text) > KVTFeedbackLimits::kText)
+            return refuse(res, 400, "the name, e-mail or message is longer than the form allows");
+        answerStored(res, store_.addFeedback(f));
     });
 
     s.Get(R"(/apps/([A-Za-z0-9_-]{1,64}))", [this](const httplib::Request& req, httplib::Response& res) {
@@ -277,30 +289,42 @@ void PublisherService::route() {
                         "text/html; charset=utf-8");
     });
 
-    s.Get("/publisher/style.css", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content(
-            "body{font-family:sans-serif;margin:2em;color:#223}table{border-collapse:collapse;margin-bottom:2em}"
-            "td,th{border:1px solid #bbc;padding:.3em .6em;text-align:left;vertical-align:top}"
-            "td.text{white-space:pre-wrap;max-width:40em}\n",
-            "text/css");
-    });
+    routePublisherPages();
+}
 
-    s.Get("/publisher/", [this](const httplib::Request&, httplib::Response& res) {
-        std::string page =
-            "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Publisher: what came in</title>"
-            "<link rel=\"stylesheet\" href=\"/publisher/style.css\"></head><body><h1>Events</h1><table>"
-            "<tr><th>Application</th><th>Event</th><th>Count</th></tr>";
-        for (const EventCount& c : store_.eventCounts())
-            page += "<tr><td>" + html(c.appName) + "</td><td>" + html(c.actionType) + "</td><td>" +
-                    std::to_string(c.count) + "</td></tr>";
-        page += "</table><h1>Feedback</h1><table><tr><th>Received (UTC)</th><th>Application</th><th>Name</th>"
-                "<th>E-mail</th><th>Message</th></tr>";
-        for (const StoredFeedback& f : store_.feedback(kFeedbackShown))
-            page += "<tr><td>" + html(f.received) + "</td><td>" + html(f.appName + " " + f.appVersion) + "</td><td>" +
-                    html(f.name) + "</td><td>" + html(f.email) + "</td><td class=\"text\">" + html(f.text) + "</td></tr>";
-        res.set_header("Content-Security-Policy", kPageSecurity);
-        res.set_content(page + "</table></body></html>\n", "text/html; charset=utf-8");
-    });
+void PublisherService::answerStored(httplib::Response& res, PublisherStore::Added added) {
+    if (added == PublisherStore::Added::full) {
+        if (!storeFull_.exchange(true))
+            options_.log("publisher: the store holds its cap of " + std::to_string(options_.maxStoredRows) +
+                         " events and messages; refusing more until retention or deletion makes room");
+        return refuse(res, 507, "the store is full");
+    }
+    storeFull_ = false;
+    if (added == PublisherStore::Added::failed) {
+        options_.log("publisher: cannot store: " + store_.error());
+        return refuse(res, 500, "cannot store it");
+    }
+    applyRetention(false);
+    res.set_content("OK\n", "text/plain");
+}
+
+void PublisherService::applyRetention(bool now) {
+    const long long hour = std::chrono::duration_cast<std::chrono::hours>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    if (!now && lastRetention_.exchange(hour) == hour) return;
+    lastRetention_ = hour;
+    const int days = std::atoi(store_.setting("retention_days").c_str());
+    if (days <= 0) return;
+    if (long removed = store_.removeReceivedBefore(PublisherStore::timestamp(days)))
+        options_.log("publisher: retention removed " + std::to_string(removed) + " events and messages older than " +
+                     std::to_string(days) + " days");
+}
+
+bool PublisherService::limited(const httplib::Request& req, httplib::Response& res) {
+    const int wait = rateLimit_->take(req.remote_addr);
+    if (wait == 0) return false;
+    res.set_header("Retry-After", std::to_string(wait));
+    refuse(res, 429, "too many requests; try again in " + std::to_string(wait) + " s");
+    return true;
 }
 
 }  // namespace publisher

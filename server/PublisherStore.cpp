@@ -1,128 +1,174 @@
 #include "server/PublisherStore.h"
 
-#include <sqlite3.h>
-
-#include <filesystem>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
 
 namespace publisher {
+
 namespace {
 
-// One prepared statement, finalised on every path.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) { ok_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) == SQLITE_OK; }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    Statement& bind(const std::string& text) {
-        ok_ = ok_ && sqlite3_bind_text(stmt_, ++index_, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) ==
-                         SQLITE_OK;
-        return *this;
+long number(const std::string& text) {
+    try {
+        return std::stol(text);
+    } catch (...) {
+        return 0;
     }
-    Statement& bind(long value) {
-        ok_ = ok_ && sqlite3_bind_int64(stmt_, ++index_, value) == SQLITE_OK;
-        return *this;
-    }
-    // Runs a statement that returns no rows.
-    bool done() { return ok_ && sqlite3_step(stmt_) == SQLITE_DONE; }
-    // Steps to the next row; false at the end or on an error.
-    bool row() { return ok_ && sqlite3_step(stmt_) == SQLITE_ROW; }
-    std::string text(int column) const {
-        const auto* p = sqlite3_column_text(stmt_, column);
-        return p ? std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
-                 : std::string();
-    }
-    long integer(int column) const { return static_cast<long>(sqlite3_column_int64(stmt_, column)); }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-    int index_ = 0;
-    bool ok_ = false;
-};
+}
 
 }  // namespace
 
-bool PublisherStore::open(const std::string& file) {
-    std::error_code ec;
-    std::filesystem::path path(file);
-    if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK) {
-        error_ = db_ ? sqlite3_errmsg(db_) : "cannot open the database";
-        return false;
-    }
-    sqlite3_busy_timeout(db_, 2000);
-    return exec("PRAGMA journal_mode=WAL") &&
-           exec("CREATE TABLE IF NOT EXISTS events ("
-                " id INTEGER PRIMARY KEY, received TEXT NOT NULL DEFAULT (datetime('now')),"
-                " app_name TEXT NOT NULL, app_version TEXT NOT NULL, position INTEGER NOT NULL,"
-                " action_type TEXT NOT NULL, target_app_name TEXT NOT NULL)") &&
-           exec("CREATE TABLE IF NOT EXISTS feedback ("
-                " id INTEGER PRIMARY KEY, received TEXT NOT NULL DEFAULT (datetime('now')),"
-                " app_name TEXT NOT NULL, app_version TEXT NOT NULL,"
-                " name TEXT NOT NULL, email TEXT NOT NULL, text TEXT NOT NULL)");
+bool PublisherStore::open(const std::string& where) {
+    std::lock_guard lock(mutex_);
+    db_ = Database::open(where, error_);
+    if (!db_) return false;
+    const std::string id = db_->idColumn();
+    return run("CREATE TABLE IF NOT EXISTS events (id " + id +
+               ", received TEXT NOT NULL, app_name TEXT NOT NULL, app_version TEXT NOT NULL,"
+               " position INTEGER NOT NULL, action_type TEXT NOT NULL, target_app_name TEXT NOT NULL)") &&
+           run("CREATE TABLE IF NOT EXISTS feedback (id " + id +
+               ", received TEXT NOT NULL, app_name TEXT NOT NULL, app_version TEXT NOT NULL,"
+               " name TEXT NOT NULL, email TEXT NOT NULL, text TEXT NOT NULL)") &&
+           run("CREATE INDEX IF NOT EXISTS events_received ON events (received)") &&
+           run("CREATE INDEX IF NOT EXISTS feedback_received ON feedback (received)") &&
+           run("CREATE TABLE IF NOT EXISTS settings (key TEXT PRIMARY KEY, value TEXT NOT NULL)");
 }
 
-PublisherStore::~PublisherStore() { sqlite3_close_v2(db_); }
-
-bool PublisherStore::exec(const char* sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
-    error_ = message ? message : "database error";
-    sqlite3_free(message);
+bool PublisherStore::run(const std::string& sql, const std::vector<std::string>& values, std::vector<Row>* rows) const {
+    if (!db_) return false;
+    if (db_->run(sql, values, rows)) return true;
+    error_ = db_->error();
     return false;
 }
 
-bool PublisherStore::addEvents(const std::vector<StoredEvent>& events) {
-    std::lock_guard lock(mutex_);
-    if (!exec("BEGIN")) return false;
-    for (const StoredEvent& e : events) {
-        Statement insert(db_,
-                         "INSERT INTO events (app_name, app_version, position, action_type, target_app_name)"
-                         " VALUES (?, ?, ?, ?, ?)");
-        if (!insert.bind(e.appName).bind(e.appVersion).bind(long{e.position}).bind(e.actionType).bind(e.targetAppName).done()) {
-            exec("ROLLBACK");
-            return false;
-        }
-    }
-    return exec("COMMIT");
+std::string PublisherStore::timestamp(int daysAgo) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()) - std::time_t{daysAgo} * 86400;
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
+    return text;
 }
 
-bool PublisherStore::addFeedback(const StoredFeedback& f) {
+bool PublisherStore::full() const {
+    if (maxRows_ <= 0) return false;
+    std::vector<Row> rows;
+    return run("SELECT (SELECT COUNT(*) FROM events) + (SELECT COUNT(*) FROM feedback)", {}, &rows) && !rows.empty() &&
+           number(rows[0][0]) >= maxRows_;
+}
+
+PublisherStore::Added PublisherStore::addEvents(const std::vector<StoredEvent>& events) {
     std::lock_guard lock(mutex_);
-    Statement insert(db_, "INSERT INTO feedback (app_name, app_version, name, email, text) VALUES (?, ?, ?, ?, ?)");
-    return insert.bind(f.appName).bind(f.appVersion).bind(f.name).bind(f.email).bind(f.text).done();
+    if (full()) return Added::full;
+    const std::string now = timestamp();
+    if (!run("BEGIN")) return Added::failed;
+    for (const StoredEvent& e : events) {
+        if (!run("INSERT INTO events (received, app_name, app_version, position, action_type, target_app_name)"
+                 " VALUES ($1, $2, $3, $4, $5, $6)",
+                 {now, e.appName, e.appVersion, std::to_string(e.position), e.actionType, e.targetAppName})) {
+            run("ROLLBACK");
+            return Added::failed;
+        }
+    }
+    return run("COMMIT") ? Added::stored : Added::failed;
+}
+
+PublisherStore::Added PublisherStore::addFeedback(const StoredFeedback& f) {
+    std::lock_guard lock(mutex_);
+    if (full()) return Added::full;
+    return run("INSERT INTO feedback (received, app_name, app_version, name, email, text) VALUES ($1, $2, $3, $4, $5, $6)",
+               {timestamp(), f.appName, f.appVersion, f.name, f.email, f.text})
+               ? Added::stored
+               : Added::failed;
 }
 
 std::vector<StoredEvent> PublisherStore::events() const {
     std::lock_guard lock(mutex_);
-    Statement select(db_, "SELECT app_name, app_version, position, action_type, target_app_name FROM events ORDER BY id");
+    std::vector<Row> rows;
+    run("SELECT app_name, app_version, position, action_type, target_app_name FROM events ORDER BY id", {}, &rows);
     std::vector<StoredEvent> out;
-    while (select.row())
-        out.push_back({select.text(0), select.text(1), static_cast<int>(select.integer(2)), select.text(3), select.text(4)});
+    for (const Row& r : rows) out.push_back({r[0], r[1], static_cast<int>(number(r[2])), r[3], r[4]});
     return out;
 }
 
-std::vector<StoredFeedback> PublisherStore::feedback(int limit) const {
+std::vector<StoredFeedback> PublisherStore::feedback(long limit, long offset, const std::string& search, long* total) const {
     std::lock_guard lock(mutex_);
-    Statement select(db_,
-                     "SELECT received, app_name, app_version, name, email, text FROM feedback ORDER BY id DESC LIMIT ?");
-    select.bind(long{limit});
+    // The search is a plain text: its own wildcards are escaped.
+    std::string pattern = "%";
+    for (char c : search) {
+        if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+        pattern += c;
+    }
+    pattern += "%";
+    const std::string where =
+        " FROM feedback WHERE lower(name) LIKE lower($1) ESCAPE '\\' OR lower(email) LIKE lower($1) ESCAPE '\\'"
+        " OR lower(text) LIKE lower($1) ESCAPE '\\'";
+    std::vector<Row> rows;
+    if (total) {
+        *total = run("SELECT COUNT(*)" + where, {pattern}, &rows) && !rows.empty() ? number(rows[0][0]) : 0;
+        rows.clear();
+    }
+    run("SELECT received, app_name, app_version, name, email, text, id" + where + " ORDER BY id DESC LIMIT $2 OFFSET $3",
+        {pattern, std::to_string(limit), std::to_string(offset)}, &rows);
     std::vector<StoredFeedback> out;
-    while (select.row())
-        out.push_back({select.text(0), select.text(1), select.text(2), select.text(3), select.text(4), select.text(5)});
+    for (const Row& r : rows) out.push_back({r[0], r[1], r[2], r[3], r[4], r[5], number(r[6])});
     return out;
+}
+
+bool PublisherStore::deleteFeedback(long id) {
+    std::lock_guard lock(mutex_);
+    return run("DELETE FROM feedback WHERE id = $1", {std::to_string(id)});
 }
 
 std::vector<EventCount> PublisherStore::eventCounts() const {
     std::lock_guard lock(mutex_);
-    Statement select(db_,
-                     "SELECT app_name, action_type, COUNT(*) FROM events GROUP BY app_name, action_type"
-                     " ORDER BY app_name, action_type");
+    std::vector<Row> rows;
+    run("SELECT app_name, action_type, COUNT(*) FROM events GROUP BY app_name, action_type ORDER BY app_name, action_type",
+        {}, &rows);
     std::vector<EventCount> out;
-    while (select.row()) out.push_back({select.text(0), select.text(1), select.integer(2)});
+    for (const Row& r : rows) out.push_back({r[0], r[1], number(r[2])});
     return out;
+}
+
+std::vector<EventCount> PublisherStore::clicks() const {
+    std::lock_guard lock(mutex_);
+    std::vector<Row> rows;
+    run("SELECT target_app_name, action_type, COUNT(*) FROM events WHERE action_type IN ('clickApp', 'clickBanner')"
+        " GROUP BY target_app_name, action_type ORDER BY action_type, target_app_name",
+        {}, &rows);
+    std::vector<EventCount> out;
+    for (const Row& r : rows) out.push_back({r[0], r[1], number(r[2])});
+    return out;
+}
+
+std::vector<EventCount> PublisherStore::eventsPerDay(const std::string& since) const {
+    std::lock_guard lock(mutex_);
+    std::vector<Row> rows;
+    run("SELECT substr(received, 1, 10) AS day, COUNT(*) FROM events WHERE received >= $1 GROUP BY day ORDER BY day",
+        {since}, &rows);
+    std::vector<EventCount> out;
+    for (const Row& r : rows) out.push_back({r[0], "", number(r[1])});
+    return out;
+}
+
+long PublisherStore::removeReceivedBefore(const std::string& before) {
+    std::lock_guard lock(mutex_);
+    std::vector<Row> events, feedback;
+    run("DELETE FROM events WHERE received < $1 RETURNING id", {before}, &events);
+    run("DELETE FROM feedback WHERE received < $1 RETURNING id", {before}, &feedback);
+    return static_cast<long>(events.size() + feedback.size());
+}
+
+std::string PublisherStore::setting(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    std::vector<Row> rows;
+    return run("SELECT value FROM settings WHERE key = $1", {key}, &rows) && !rows.empty() ? rows[0][0] : "";
+}
+
+bool PublisherStore::setSetting(const std::string& key, const std::string& value) {
+    std::lock_guard lock(mutex_);
+    return run("INSERT INTO settings (key, value) VALUES ($1, $2) ON CONFLICT (key) DO UPDATE SET value = excluded.value",
+               {key, value});
 }
 
 }  // namespace publisher

@@ -37,13 +37,12 @@ def _board(w: float, h: float, u: float, top: str = GREEN_TOP, low: str = GREEN_
             f'rx="{f(r * 0.75)}" fill="none" stroke="#bdf07a" stroke-width="{f(2.4 * u)}" opacity="0.9"/>')
 
 
-def card(device: str):
-    p = places(device)
-    w, h = p["card_size"]
-    u = p["unit"]
+def paper_card(w: float, h: float, band: float, u: float) -> tuple[list[str], str]:
+    """A sheet of paper with rounded corners under a grassy green band whose
+    lower edge lies at picture y `band`: the parts to draw first, and the
+    outline to draw last (over what the caller adds)."""
     sw = 4 * u
     r = 26 * u
-    band = h - p["band"]                # the band's lower edge, picture y
     shape = (f'<rect x="{f(sw / 2)}" y="{f(sw / 2)}" width="{f(w - sw)}" height="{f(h - sw)}" rx="{f(r)}"/>')
     # The band's lower edge is a row of soft grass bumps.
     n = max(8, round(w / (34 * u)))
@@ -52,14 +51,23 @@ def card(device: str):
         x0, x1 = w * i / n, w * (i - 1) / n
         edge.append(f"Q{f((x0 + x1) / 2)} {f(band + 9 * u)} {f(x1)} {f(band)}")
     edge.append("Z")
-    out = [f'<defs><clipPath id="card">{shape}</clipPath>'
-           f'<linearGradient id="band" x1="0" y1="0" x2="0" y2="{f(band)}" gradientUnits="userSpaceOnUse">'
-           f'<stop offset="0" stop-color="{GREEN_TOP}"/><stop offset="1" stop-color="{GREEN_LOW}"/></linearGradient></defs>',
-           shape.replace("/>", f' fill="{PAPER}"/>'),
-           f'<g clip-path="url(#card)"><path d="{" ".join(edge)}" fill="url(#band)" stroke="{d.INK}" '
-           f'stroke-width="{f(2.6 * u)}" stroke-linejoin="round"/>'
-           f'<path d="M{f(r)} {f(sw * 2.4)} H{f(w - r)}" stroke="#bdf07a" stroke-width="{f(3 * u)}" '
-           f'stroke-linecap="round" opacity="0.8"/></g>']
+    first = [f'<defs><clipPath id="card">{shape}</clipPath>'
+             f'<linearGradient id="band" x1="0" y1="0" x2="0" y2="{f(band)}" gradientUnits="userSpaceOnUse">'
+             f'<stop offset="0" stop-color="{GREEN_TOP}"/><stop offset="1" stop-color="{GREEN_LOW}"/></linearGradient></defs>',
+             shape.replace("/>", f' fill="{PAPER}"/>'),
+             f'<g clip-path="url(#card)"><path d="{" ".join(edge)}" fill="url(#band)" stroke="{d.INK}" '
+             f'stroke-width="{f(2.6 * u)}" stroke-linejoin="round"/>'
+             f'<path d="M{f(r)} {f(sw * 2.4)} H{f(w - r)}" stroke="#bdf07a" stroke-width="{f(3 * u)}" '
+             f'stroke-linecap="round" opacity="0.8"/></g>']
+    return first, shape.replace("/>", f' fill="none" stroke="{d.INK}" stroke-width="{f(sw)}"/>')
+
+
+def card(device: str):
+    p = places(device)
+    w, h = p["card_size"]
+    u = p["unit"]
+    band = h - p["band"]                # the band's lower edge, picture y
+    out, outline = paper_card(w, h, band, u)
     # Frames under the text controls: the controls are half-transparent white.
     fr = p["frame"]
     for key in ("text_view", "field_name", "field_email"):
@@ -84,7 +92,7 @@ def card(device: str):
         # Two daisies in the band, left of the title.
         for x, s, petal in ((22, 9, "#ffffff"), (44, 7, "#ffd1e8")):
             out.append(d.daisy(x, band / 2 + 2, s, petal=petal, u=u))
-    out.append(shape.replace("/>", f' fill="none" stroke="{d.INK}" stroke-width="{f(sw)}"/>'))
+    out.append(outline)
     return d.svg(w, h, "".join(out)), (w, h)
 
 

@@ -6,6 +6,7 @@
 #include "engine/CCTexture2D.h"
 #include "json/SBJsonParser.h"
 #include "kit/KVTAnalyticsTracker.h"
+#include "kit/KVTParentalGate.h"
 #include "kit/KVTWebService.h"
 #include "platform/Files.h"
 #include "platform/Http.h"
@@ -234,6 +235,7 @@ void KVTAdvertBannerLayer::showAnimation() {
 }
 
 void KVTAdvertBannerLayer::open() {
+    if (linkOpening_) return;
     if (isFirstOpen_) {
         isFirstOpen_ = false;
         KVTAnalyticsTracker::sharedTracker()->addEvent(KVTAnalyticsTracker::showBanner);
@@ -243,6 +245,8 @@ void KVTAdvertBannerLayer::open() {
 }
 
 void KVTAdvertBannerLayer::close() {
+    // Already closing, and the link opens at the end of it.
+    if (linkOpening_) return;
     stopAllActions();
     runAction(CCMoveTo::actionWithDuration(0.2f, {0, window().height}).get());
 }
@@ -250,19 +254,30 @@ void KVTAdvertBannerLayer::close() {
 bool KVTAdvertBannerLayer::isOpen() const { return position().y < window().height; }
 
 void KVTAdvertBannerLayer::clickBannerAtLocation(CGPoint p) {
+    if (linkOpening_) return;
     CGSize win = window();
     float a = KVTAppUtils::isPad() ? 80 : 40;
     if (CGRectContainsPoint(CGRectMake(win.width - a, win.height - a, a, a), p)) {
         close();
         return;
     }
+    // A grown-up's check first: the click counts once it is passed.
+    KVTParentalGate::ask([self = Ref<KVTAdvertBannerLayer>(this)] { self->openLink(); });
+}
+
+void KVTAdvertBannerLayer::openLink() {
+    if (linkOpening_) return;
     KVTAnalyticsTracker* tracker = KVTAnalyticsTracker::sharedTracker();
     tracker->addEvent(KVTAnalyticsTracker::clickBanner);
     tracker->commit();
     auto* address = banner ? static_cast<const std::string*>(banner->userData()) : nullptr;
     std::string url = address ? *address : "";
     stopAllActions();
-    runAction(CCSequence::actions({CCMoveTo::actionWithDuration(0.2f, {0, win.height}).get(),
-                                   CCCallBlock::actionWithBlock([url] { platform::openURL(url); }).get()})
+    linkOpening_ = true;
+    runAction(CCSequence::actions({CCMoveTo::actionWithDuration(0.2f, {0, window().height}).get(),
+                                   CCCallBlock::actionWithBlock([this, url] {
+                                       linkOpening_ = false;
+                                       platform::openURL(url);
+                                   }).get()})
                   .get());
 }

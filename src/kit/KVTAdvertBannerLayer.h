@@ -1,8 +1,8 @@
 // The advert banner over the main menu: a full-screen picture for another of
 // the publisher's applications hanging above the top edge, of which only a
 // pull-tab (with an icon) drops into view. A tap on the tab slides the banner
-// down; a tap on it opens the advertised address, a tap on its top-right
-// corner closes it.
+// down; a tap on it opens the advertised address once a grown-up has passed
+// the parental gate, a tap on its top-right corner closes it.
 //
 // Each banner layer asks the API host what to show ("/api/banner.php") when
 // it is made, on a thread of its own; the three pictures are kept in the
@@ -78,6 +78,9 @@ public:
     bool isOpen() const;
     // p in the layer's own coordinates (the screen's while open).
     void clickBannerAtLocation(CGPoint p);
+    // Records the click and closes the banner to open its link: once the
+    // parental gate is passed.
+    void openLink();
     void showAnimation();
     void update(float dt) override;
 
@@ -104,5 +107,8 @@ private:
     bool isLoaded_ = false;
     bool canShowAnimation_ = false;
     bool isFirstOpen_ = true;
+    // A tap on the picture is closing the banner to open its link: nothing
+    // may stop that move.
+    bool linkOpening_ = false;
     platform::WorkOwner owner_;
 };

@@ -13,6 +13,7 @@
 #include "engine/CCTouchDispatcher.h"
 #include "json/SBJsonParser.h"
 #include "kit/KVTAnalyticsTracker.h"
+#include "kit/KVTParentalGate.h"
 #include "kit/KVTWebService.h"
 #include "platform/Bundle.h"
 #include "platform/Http.h"
@@ -97,8 +98,8 @@ bool KVTAppCatalog::init() {
     determineControlPositionsAndSizes();
 
     const CGPoint tab{winSize.width * 0.5f, winSize.height};
-    Ref<CCSprite> opened = CCSprite::spriteWithFile("shelf-button-opened.png");
-    Ref<CCSprite> closed = CCSprite::spriteWithFile("shelf-button-closed.png");
+    Ref<CCSprite> opened = CCSprite::spriteWithFile(realFileName("shelf-button-opened.png", false));
+    Ref<CCSprite> closed = CCSprite::spriteWithFile(realFileName("shelf-button-closed.png", false));
     for (CCSprite* button : {opened.get(), closed.get()}) {
         if (!button) continue;
         button->setAnchorPoint({0.5f, 0});
@@ -357,6 +358,11 @@ void KVTAppCatalog::menuItemClick(CCObject* sender) {
     auto* item = dynamic_cast<CCNode*>(sender);
     if (!item || !buttonsEnabled || lastTouchLocation.y >= 536) return;
     const int tag = item->tag();
+    // A grown-up's check first: the click counts once it is passed.
+    KVTParentalGate::ask([self = Ref<KVTAppCatalog>(this), tag] { self->openApp(tag); });
+}
+
+void KVTAppCatalog::openApp(int tag) {
     KVTAnalyticsTracker* tracker = KVTAnalyticsTracker::sharedTracker();
     tracker->addEvent(KVTAnalyticsTracker::clickApp, appsName[tag]);
     tracker->commit();

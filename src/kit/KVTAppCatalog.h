@@ -7,7 +7,7 @@
 // threads (a few at a time) and the buttons go up on the main thread as they
 // arrive, only while the catalogue lives. The shelves scroll vertically
 // inside a clipped layer; a still tap on a button opens the application's
-// page. Showing, opening and tapping are reported to the analytics tracker.
+// page once a grown-up has passed the parental gate. Showing, opening and tapping are reported to the analytics tracker.
 #pragma once
 
 #include <deque>
@@ -71,6 +71,9 @@ public:
     static void asyncLoadButton(AsyncButtonDownloadData& button);
     void addIconButtonWithData(AsyncButtonDownloadData& button);
     void menuItemClick(CCObject* sender);
+    // Records the click and opens application `tag`'s link: once the
+    // parental gate is passed.
+    void openApp(int tag);
     // "shelf.png" as this device and scale name it (see the content).
     static std::string realFileName(const std::string& name, bool withOrientation);
     CGPoint convertToLayerPoint(CGPoint p) const;

@@ -13,6 +13,8 @@
 #include "engine/CCRenderer.h"
 #include "engine/CCTextureCache.h"
 #include "engine/CCTouchDispatcher.h"
+#include "kit/KVTFeedbackLimits.h"
+#include "kit/KVTParentalGate.h"
 #include "platform/BackgroundWork.h"
 #include "platform/Files.h"
 #include "platform/Http.h"
@@ -23,10 +25,9 @@
 
 namespace {
 
-// Long enough for any message a parent writes; short enough for the service.
-constexpr std::size_t kMaxMessage = 5000;
-constexpr std::size_t kMaxField = 200;
 constexpr double kSendTimeout = 30;
+// Messages waiting for the service; a game offline for months keeps the newest.
+constexpr std::size_t kOutboxSize = 20;
 
 CGSize window() { return CCDirector::sharedDirector()->winSize(); }
 
@@ -47,7 +48,13 @@ platform::Value readOutbox() {
     return platform::Value(platform::Value::Array{});
 }
 
-void writeOutbox(const platform::Value& messages) {
+void writeOutbox(platform::Value messages) {
+    if (messages.size() > kOutboxSize) {
+        const std::size_t dropped = messages.size() - kOutboxSize;
+        const auto& all = messages.asArray();
+        messages = platform::Value(platform::Value::Array(all.end() - static_cast<std::ptrdiff_t>(kOutboxSize), all.end()));
+        platform::log("feedback: the outbox holds %zu messages at most; the %zu oldest dropped", kOutboxSize, dropped);
+    }
     if (messages.size() == 0) {
         std::error_code ignored;
         std::filesystem::remove(outboxPath(), ignored);
@@ -65,8 +72,11 @@ platform::Value toValue(const KVTFeedbackLayer::Message& m) {
     return v;
 }
 
-// A request with the message; true when the service answered 2xx.
-bool post(const KVTFeedbackLayer::Message& message, const KVTAppIdentity& app, const std::string& apiHost) {
+enum class Delivery { taken, later, refused };
+
+// A request with the message. A 4xx answer is the service saying no for
+// good, except 408 and 429, which ask to come back later.
+Delivery post(const KVTFeedbackLayer::Message& message, const KVTAppIdentity& app, const std::string& apiHost) {
     platform::HttpRequest request;
     request.url = KVTWebService::url(apiHost, "/api/qz_app_api.php",
                                      {{"auth_token", app.authToken()}, {"appName", app.name}, {"appVersion", app.version}});
@@ -76,10 +86,16 @@ bool post(const KVTFeedbackLayer::Message& message, const KVTAppIdentity& app, c
     request.timeoutSeconds = kSendTimeout;
     request.maxBodyBytes = 64 * 1024;
     const platform::HttpResponse response = platform::httpRequest(request);
-    if (response.gotResponse && response.status >= 200 && response.status <= 299) return true;
+    const long status = response.status;
+    if (response.gotResponse && status >= 200 && status <= 299) return Delivery::taken;
+    if (response.gotResponse && status >= 400 && status <= 499 && status != 408 && status != 429) {
+        platform::log("feedback: the service refused the message (status %ld: %s); dropped", status,
+                      response.body.substr(0, 200).c_str());
+        return Delivery::refused;
+    }
     platform::log("feedback: not delivered (%s)",
-                  response.gotResponse ? ("status " + std::to_string(response.status)).c_str() : response.error.c_str());
-    return false;
+                  response.gotResponse ? ("status " + std::to_string(status)).c_str() : response.error.c_str());
+    return Delivery::later;
 }
 
 }  // namespace
@@ -228,13 +244,14 @@ void KVTFeedbackLayer::createUIControls() {
     textView = std::make_shared<platform::ui::TextView>(frame(textViewRectUI));
     textView->setBackgroundColor(halfWhite);
     textView->setFont("Arial", pad ? 24 : 14);
-    textView->setMaxLength(kMaxMessage);
+    textView->setMaxLength(KVTFeedbackLimits::kText);
     fieldName = std::make_shared<platform::ui::TextField>(frame(fieldNameRectUI));
     fieldEmail = std::make_shared<platform::ui::TextField>(frame(fieldEmailRectUI));
+    fieldName->setMaxLength(KVTFeedbackLimits::kName);
+    fieldEmail->setMaxLength(KVTFeedbackLimits::kEmail);
     for (const auto& field : {fieldName, fieldEmail}) {
         field->setBackgroundColor(halfWhite);
         field->setFont("Arial", pad ? 18 : 12);
-        field->setMaxLength(kMaxField);
     }
     platform::ui::Window& window = platform::ui::Window::main();
     window.addSubview(textView);
@@ -293,7 +310,8 @@ std::string KVTFeedbackLayer::requestBody(const Message& m) {
 
 bool KVTFeedbackLayer::asynchSendFeedback(const Message& m, const KVTAppIdentity& app, const std::string& apiHost) {
     if (app.token.empty()) return false;
-    if (post(m, app, apiHost)) return true;
+    const Delivery delivery = post(m, app, apiHost);
+    if (delivery != Delivery::later) return delivery == Delivery::taken;
     std::lock_guard<std::mutex> hold(outboxLock());
     platform::Value messages = readOutbox();
     messages.push(toValue(m));
@@ -307,11 +325,14 @@ void KVTFeedbackLayer::sendOutbox(const KVTAppIdentity& app, const std::string& 
     const platform::Value messages = readOutbox();
     if (messages.size() == 0) return;
     platform::Value left(platform::Value::Array{});
+    std::size_t delivered = 0;
     for (const platform::Value& m : messages.asArray()) {
         const Message message{m["name"].asString(), m["email"].asString(), m["text"].asString()};
-        if (platform::backgroundWorkEnding() || !post(message, app, apiHost)) left.push(m);
+        const Delivery delivery = platform::backgroundWorkEnding() ? Delivery::later : post(message, app, apiHost);
+        if (delivery == Delivery::later) left.push(m);
+        delivered += delivery == Delivery::taken;
     }
-    platform::log("feedback: %zu of %zu kept messages delivered", messages.size() - left.size(), messages.size());
+    platform::log("feedback: %zu of %zu kept messages delivered", delivered, messages.size());
     writeOutbox(left);
 }
 
@@ -326,14 +347,25 @@ void KVTFeedbackLayer::sendFeedback() {
     hideFormWithSendAnimation();
 }
 
-void KVTFeedbackLayer::sendFacebook() {
-    KVSoundManager::sharedManager()->playButtonSound();
-    platform::openURL(NM_FACEBOOK_PAGE);
+void KVTFeedbackLayer::sendFacebook() { openPage(NM_FACEBOOK_PAGE); }
+
+void KVTFeedbackLayer::sendTwitter() { openPage(NM_TWITTER_PAGE); }
+
+void KVTFeedbackLayer::openPage(const char* address) {
+    // A grown-up's check first. The text controls lie over the picture and
+    // would take the taps meant for its keys: hidden while it is shown.
+    showUIControls(false);
+    KVTParentalGate::ask(
+        [address] {
+            KVSoundManager::sharedManager()->playButtonSound();
+            platform::openURL(address);
+        },
+        [self = Ref<KVTFeedbackLayer>(this)] { self->showUIControls(true); });
 }
 
-void KVTFeedbackLayer::sendTwitter() {
-    KVSoundManager::sharedManager()->playButtonSound();
-    platform::openURL(NM_TWITTER_PAGE);
+void KVTFeedbackLayer::showUIControls(bool shown) {
+    for (const auto& control : std::initializer_list<std::shared_ptr<platform::ui::TextControl>>{textView, fieldName, fieldEmail})
+        if (control) control->setHidden(!shown);
 }
 
 void KVTFeedbackLayer::updateButtonsStatesWithTouchPoint(CGPoint p) {

@@ -1,13 +1,14 @@
 // The feedback form over the main menu: a card that flies in with a name
 // field, an e-mail field and a message box (platform text controls laid over
 // the picture while the card is open), send and close buttons and two
-// buttons for the publisher's social pages. While it is open a dimmer covers
-// the window and the layer takes every touch.
+// buttons for the publisher's social pages (behind the parental gate). While
+// it is open a dimmer covers the window and the layer takes every touch.
 //
 // Sending posts the three texts to the API host on a thread of its own. A
-// message that cannot be delivered (no connection, time-out, an error
-// answer) waits in an outbox file in the documents directory and is sent
-// again when the game next starts.
+// message that cannot be delivered now (no connection, time-out, a 5xx, 408
+// or 429 answer) waits in an outbox file in the documents directory, the 20
+// newest at most, and is sent again when the game next starts; one the
+// service refuses for good (any other 4xx) is dropped and logged.
 #pragma once
 
 #include <memory>
@@ -62,12 +63,12 @@ public:
         std::string name, email, text;
     };
     // The request, on a worker thread: true when the service took it. A
-    // message it could not deliver goes to the outbox.
+    // message it could not deliver yet goes to the outbox.
     static bool asynchSendFeedback(const Message& message, const KVTAppIdentity& app, const std::string& apiHost);
     // "actions[0][actionType]=feedback&actions[0][name]=..." with each value
     // form-encoded.
     static std::string requestBody(const Message& message);
-    // Sends what the outbox holds; what still fails stays. Worker thread.
+    // Sends what the outbox holds; what can still go later stays. Worker thread.
     static void sendOutbox(const KVTAppIdentity& app, const std::string& apiHost);
 
     // Bound from the scene file (the layer's children and the card's).
@@ -91,6 +92,10 @@ public:
     Message message;  // the texts taken by the last send
 
 private:
+    // Opens a social page once the parental gate is passed.
+    void openPage(const char* address);
+    void showUIControls(bool shown);
+
     bool formOpen_ = false;
     CGPoint iconFacebookPos_, iconTwitterPos_;
 };

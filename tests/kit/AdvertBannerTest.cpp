@@ -10,6 +10,7 @@
 #include "engine/CCDirector.h"
 #include "engine/CCScene.h"
 #include "engine/CCTextureCache.h"
+#include "kit/GateTaps.h"
 #include "kit/KVTAdvertBannerLayer.h"
 #include "kit/KVTAnalyticsTracker.h"
 #include "kit/KVTWebService.h"
@@ -141,10 +142,25 @@ TEST_F(AdvertBanner, OpeningRecordsShowBannerOnceTheCornerClosesAndATapIsReporte
 
     banner->open();
     harness->step(15);
+    if (KVTParentalGate::enabled()) {
+        // A tap on the picture asks a grown-up first: closing the check opens nothing.
+        banner->clickBannerAtLocation({1024 - 81, 768 - 80});
+        ASSERT_TRUE(KVTParentalGate::shown());
+        gatetaps::tap(*harness, {2, 2});
+        harness->step(15);
+        EXPECT_TRUE(banner->isOpen());
+        EXPECT_EQ(tracker->events().size(), 1u);
+    }
     testing::internal::CaptureStderr();
     banner->clickBannerAtLocation({1024 - 81, 768 - 80});
-    EXPECT_TRUE(tracker->events().empty());  // sent at once
-    harness->step(6);
+    ASSERT_TRUE(gatetaps::answer(*harness));
+    EXPECT_TRUE(tracker->events().empty());  // sent once the check is passed
+    harness->step(4);
+    // A child's taps while it closes (the corner, the tab) never cancel the link.
+    banner->clickBannerAtLocation({1024 - 40, 768 - 40});
+    banner->close();
+    banner->open();
+    harness->step(2);
     std::string early = testing::internal::GetCapturedStderr();
     testing::internal::CaptureStderr();
     harness->step(15);

@@ -3,17 +3,21 @@
 // social buttons, and the main menu held still while the form is open.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 
 #include "engine/CCDirector.h"
 #include "engine/CCFileUtils.h"
 #include "engine/CCMenu.h"
 #include "engine/CCScene.h"
+#include "kit/GateTaps.h"
 #include "kit/KVTFeedbackLayer.h"
+#include "kit/KVTFeedbackLimits.h"
 #include "kit/KVTWebService.h"
 #include "platform/BackgroundWork.h"
 #include "platform/Files.h"
 #include "platform/Image.h"
+#include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "platform/ui/TextControl.h"
 #include "platform/ui/Window.h"
@@ -115,6 +119,57 @@ TEST_F(FeedbackForm, AMessageTheServiceDidNotTakeIsSentAtTheNextStart) {
     EXPECT_EQ(service.store().feedback(10).size(), 2u);
 }
 
+TEST_F(FeedbackForm, TheLongestMessageTheFormTakesInAnyScriptIsOneTheServiceTakes) {
+    auto repeat = [](const std::string& piece, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += piece;
+        return out;
+    };
+    // Typed past the form's limits: the controls stop at them.
+    send(repeat("Ж", 300), repeat("é", 300), repeat("\xF0\x9F\x90\xB8", 6000));  // a frog: four bytes
+    const auto stored = service.store().feedback(10);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].name, repeat("Ж", KVTFeedbackLimits::kName));
+    EXPECT_EQ(stored[0].email, repeat("é", KVTFeedbackLimits::kEmail));
+    EXPECT_EQ(stored[0].text, repeat("\xF0\x9F\x90\xB8", KVTFeedbackLimits::kText));
+    EXPECT_FALSE(platform::fileExists(outbox()));
+}
+
+TEST_F(FeedbackForm, TheOutboxKeepsWhatMayGoLaterDropsWhatWasRefusedAndHoldsTwentyAtMost) {
+    std::atomic<int> status{400};
+    testsupport::HttpStandIn standIn([&](testsupport::HttpExchange& e) {
+        e.status = status;
+        e.responseBody = "no such application";
+    });
+    const KVTAppIdentity app = KVTAppIdentity::current();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(KVTFeedbackLayer::asynchSendFeedback({"Ann", "", "refused"}, app, standIn.host()));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("refused the message (status 400: no such application)"), std::string::npos) << log;
+    EXPECT_FALSE(platform::fileExists(outbox())) << "refused for good: never sent again";
+
+    // Timed out, busy or unreachable: kept; the newest twenty of twenty-five.
+    for (int i = 0; i < 25; ++i) {
+        status = i % 2 ? 429 : 408;
+        EXPECT_FALSE(KVTFeedbackLayer::asynchSendFeedback({"", "", std::to_string(i)}, app,
+                                                          i == 24 ? testsupport::closedHost() : standIn.host()));
+    }
+    // At the next start one is refused, one the service is too busy for, the rest taken.
+    std::atomic<int> seen{0};
+    testsupport::HttpStandIn next([&](testsupport::HttpExchange& e) {
+        const int n = seen++;
+        e.status = n == 0 ? 403 : n == 1 ? 503 : 200;
+    });
+    KVTFeedbackLayer::sendOutbox(app, next.host());
+    EXPECT_EQ(seen, 20);
+    auto kept = platform::readPropertyListFile(outbox());
+    ASSERT_TRUE(kept && kept->size() == 1u);
+    EXPECT_EQ((*kept)[0]["text"].asString(), "6") << "the five oldest were dropped, the 403 too, the 503 kept";
+    KVTFeedbackLayer::sendOutbox(app, service.host());
+    EXPECT_FALSE(platform::fileExists(outbox()));
+    ASSERT_EQ(service.store().feedback(10).size(), 1u);
+}
+
 TEST_F(FeedbackForm, TheSocialButtonsPressedLookFollowsTheFinger) {
     openForm();
     ASSERT_TRUE(form->buttonFacebook && form->buttonTwitter && form->buttonFacebookIcon && form->buttonTwitterIcon);
@@ -127,8 +182,16 @@ TEST_F(FeedbackForm, TheSocialButtonsPressedLookFollowsTheFinger) {
     EXPECT_FLOAT_EQ(form->buttonTwitterIcon->position().y, twitterRest.y - 5);
     testing::internal::CaptureStderr();
     touch(platform::TouchPhase::Ended, middleOf(form->buttonTwitter));
-    const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_FLOAT_EQ(form->buttonTwitterIcon->position().y, twitterRest.y);
+    // The page opens once a grown-up has passed the check; the form waits under it.
+    if (KVTParentalGate::enabled()) {
+        EXPECT_EQ(testing::internal::GetCapturedStderr().find("openURL"), std::string::npos);
+        testing::internal::CaptureStderr();
+    }
+    ASSERT_TRUE(gatetaps::answer(*harness));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(form->isFormOpen());
+    EXPECT_FALSE(form->textView->isHidden()) << "the message box is back";
     EXPECT_NE(log.find("openURL: " NM_TEST_TWITTER_PAGE), std::string::npos) << log;
     EXPECT_EQ(log.find("openURL: " NM_TEST_FACEBOOK_PAGE), std::string::npos);
 }

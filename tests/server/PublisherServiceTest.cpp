@@ -9,6 +9,8 @@
 #include "platform/Image.h"
 #include "platform/Md5.h"
 #include "platform/PropertyList.h"
+#include "server/BothStores.h"
+#include "server/PublisherClient.h"
 #include "support/RealPublisher.h"
 
 using platform::Value;
@@ -22,7 +24,7 @@ std::string token() {
     return platform::md5HexOfString(kApp + (document ? (*document)["analytics-auth-token"].asString() : ""));
 }
 
-class PublisherService : public ::testing::Test {
+class PublisherService : public ::testing::TestWithParam<Store> {
 protected:
     platform::HttpResponse get(const std::string& path) { return send("GET", path, ""); }
     platform::HttpResponse send(const std::string& method, const std::string& path, const std::string& body) {
@@ -41,12 +43,14 @@ protected:
         return "/?auth_token=" + auth + "&appName=" + kApp + "&appVersion=0.1.0" + actions;
     }
 
-    testsupport::RealPublisher service;
+    testsupport::RealPublisher service{databaseFor(GetParam())};
 };
 
 }  // namespace
 
-TEST_F(PublisherService, TheBannerAndItsPicturesForEveryDeviceAndScale) {
+INSTANTIATE_FOR_BOTH_STORES(PublisherService);
+
+TEST_P(PublisherService, TheBannerAndItsPicturesForEveryDeviceAndScale) {
     for (auto [idiom, width, height] : {std::tuple{"iPad", 1024, 768}, {"iPhone", 480, 320}}) {
         for (int scale : {1, 2}) {
             SCOPED_TRACE(std::string(idiom) + " x" + std::to_string(scale));
@@ -71,7 +75,7 @@ TEST_F(PublisherService, TheBannerAndItsPicturesForEveryDeviceAndScale) {
     }
 }
 
-TEST_F(PublisherService, TheCatalogueListsTheOtherApplicationsInTheAskersLanguage) {
+TEST_P(PublisherService, TheCatalogueListsTheOtherApplicationsInTheAskersLanguage) {
     for (auto [idiom, scale, pixels] : {std::tuple{"iPhone", "2", 120}, {"iPad", "1", 100}}) {
         SCOPED_TRACE(idiom);
         Value list = json(get("/api/?appName=" + kApp + "&lang=it&isRetina=1&interfaceIdiom=" + idiom +
@@ -97,7 +101,7 @@ TEST_F(PublisherService, TheCatalogueListsTheOtherApplicationsInTheAskersLanguag
     EXPECT_EQ(heading("it-IT"), "Altri giochi dal prato");
 }
 
-TEST_F(PublisherService, EventsAreStoredOnlyWithTheRightTokenAndAsSent) {
+TEST_P(PublisherService, EventsAreStoredOnlyWithTheRightTokenAndAsSent) {
     EXPECT_EQ(get(analytics("&actions[0][actionType]=clickBanner", token().substr(1) + "0")).status, 403);
     EXPECT_EQ(get("/?auth_token=" + token() + "&appName=Stranger&appVersion=1&actions[0][actionType]=x").status, 403);
     EXPECT_TRUE(service.store().events().empty());
@@ -115,7 +119,7 @@ TEST_F(PublisherService, EventsAreStoredOnlyWithTheRightTokenAndAsSent) {
     EXPECT_EQ(events[2].actionType, "");  // an unknown type is sent empty and kept so
 }
 
-TEST_F(PublisherService, MalformedRequestsAreRefusedAndStoreNothing) {
+TEST_P(PublisherService, MalformedRequestsAreRefusedAndStoreNothing) {
     const std::string feedback = "/api/qz_app_api.php?auth_token=" + token() + "&appName=" + kApp + "&appVersion=1";
     for (const std::string& path : std::vector<std::string>{
              analytics(""),                                                    // no actions
@@ -142,7 +146,7 @@ TEST_F(PublisherService, MalformedRequestsAreRefusedAndStoreNothing) {
     EXPECT_TRUE(service.store().feedback(10).empty());
 }
 
-TEST_F(PublisherService, FeedbackIsKeptAsReceivedAndShownAsTextOnThePublisherPage) {
+TEST_P(PublisherService, FeedbackIsKeptAsReceivedAndShownAsTextOnThePublisherPage) {
     const std::string feedback = "/api/qz_app_api.php?auth_token=" + token() + "&appName=" + kApp + "&appVersion=0.1.0";
     auto sent = send("POST", feedback,
                      "actions[0][actionType]=feedback&actions[0][name]=Ann%20%3Cb%3E&actions[0][email]=a@b.c"
@@ -153,28 +157,40 @@ TEST_F(PublisherService, FeedbackIsKeptAsReceivedAndShownAsTextOnThePublisherPag
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].text, "<script>alert(1)</script> & more");
 
-    platform::HttpRequest r;
-    r.url = service.url("/publisher/");
-    auto page = platform::httpRequest(r);
-    ASSERT_EQ(page.status, 200);
-    EXPECT_EQ(page.body.find("<script"), std::string::npos);
-    EXPECT_NE(page.body.find("&lt;script&gt;alert(1)&lt;/script&gt; &amp; more"), std::string::npos);
-    EXPECT_NE(page.body.find("Ann &lt;b&gt;"), std::string::npos);
-    EXPECT_NE(page.body.find("<td>NumberMeadow</td><td>clickBanner</td><td>1</td>"), std::string::npos);
+    PublisherClient publisher(service);
+    ASSERT_EQ(publisher.login(service.password())->status, 303);
+    auto page = publisher.get("/publisher/");
+    ASSERT_EQ(page->status, 200);
+    EXPECT_EQ(page->body.find("<script"), std::string::npos);
+    EXPECT_NE(page->body.find("&lt;script&gt;alert(1)&lt;/script&gt; &amp; more"), std::string::npos);
+    EXPECT_NE(page->body.find("Ann &lt;b&gt;"), std::string::npos);
+    EXPECT_NE(page->body.find("<td>NumberMeadow</td><td>clickBanner</td><td>1</td>"), std::string::npos);
     EXPECT_EQ(service.count("publisher: POST /api/qz_app_api.php?auth_token=", 1), 1);
 }
 
-TEST_F(PublisherService, ThePageForbidsScriptsAndWhatCameInOutlivesARestart) {
+TEST_P(PublisherService, ThePageForbidsScriptsAndWhatCameInOutlivesARestart) {
     ASSERT_EQ(get(analytics("&actions[0][actionType]=showBanner")).status, 200);
+    const std::string password = service.password();
     service.service().stop();
     publisher::Options again;
     again.port = 0;
     again.dataDir = service.dataDir();
-    again.log = [](const std::string&) {};
+    again.database = service.database().rfind("postgres", 0) == 0 ? service.database() : "";
+    std::vector<std::string> logged;
+    again.log = [&](const std::string& line) { logged.push_back(line); };
     publisher::PublisherService restarted(again);
     ASSERT_TRUE(restarted.start()) << restarted.error();
+    for (const std::string& line : logged) EXPECT_EQ(line.find("password"), std::string::npos) << "printed once only";
     httplib::Client client("127.0.0.1", restarted.port());
-    auto page = client.Get("/publisher/");
+    auto form = client.Get("/publisher/login");
+    ASSERT_TRUE(form);
+    const std::string loginCookie = form->get_header_value("Set-Cookie").substr(0, form->get_header_value("Set-Cookie").find(';'));
+    auto in = client.Post("/publisher/login", {{"Cookie", loginCookie}},
+                          httplib::Params{{"csrf", PublisherClient::token(form->body)}, {"password", password}});
+    ASSERT_TRUE(in);
+    ASSERT_EQ(in->status, 303) << "the first start's password still opens it";
+    const std::string session = in->get_header_value("Set-Cookie").substr(0, in->get_header_value("Set-Cookie").find(';'));
+    auto page = client.Get("/publisher/", {{"Cookie", session}});
     ASSERT_TRUE(page);
     EXPECT_EQ(page->get_header_value("Content-Security-Policy").rfind("default-src 'none';", 0), 0u);
     EXPECT_EQ(page->get_header_value("X-Content-Type-Options"), "nosniff");

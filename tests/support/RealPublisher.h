@@ -1,6 +1,7 @@
 // The real publisher service (server/) on a free local port, with its store
-// in a fresh folder, keeping the request lines it logs. Header-only: only the
-// tests that link the service include it.
+// in a fresh folder (or the database given), keeping the lines it logs and
+// the publisher's password it prints at its first start. Header-only: only
+// the tests that link the service include it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,7 +20,8 @@ namespace testsupport {
 
 class RealPublisher {
 public:
-    RealPublisher() : service_(options(dir_, this)) {
+    explicit RealPublisher(const std::string& database = "", int writesPerMinute = 0, long maxStoredRows = 0)
+        : service_(options(dir_, this, database, writesPerMinute, maxStoredRows)) {
         if (!service_.start()) ADD_FAILURE() << "the publisher service does not start: " << service_.error();
     }
 
@@ -28,8 +30,16 @@ public:
     const publisher::PublisherStore& store() const { return service_.store(); }
     publisher::PublisherService& service() { return service_; }
     std::string dataDir() const { return dir_ / "publisher"; }
+    // The store's address: the database given, else the SQLite file.
+    std::string database() const { return database_.empty() ? dataDir() + "/publisher.sqlite3" : database_; }
+    // The password printed at the first start.
+    std::string password() const {
+        std::lock_guard lock(mutex_);
+        return password_;
+    }
 
-    // The request lines logged so far: "publisher: GET /target -> 200". The
+    // The lines logged so far, such as the requests' "publisher: GET /target -> 200"
+    // (not the password: password() has it). The
     // service logs a request after answering it, so a caller that has its
     // answer may still wait for the line: at least `atLeast`, five seconds at most.
     std::vector<std::string> log(std::size_t atLeast = 0) const {
@@ -49,12 +59,22 @@ public:
     }
 
 private:
-    static publisher::Options options(const TempDir& dir, RealPublisher* self) {
+    static publisher::Options options(const TempDir& dir, RealPublisher* self, const std::string& database,
+                                      int writesPerMinute, long maxStoredRows) {
+        self->database_ = database;
         publisher::Options o;
         o.port = 0;
         o.dataDir = dir / "publisher";  // as dataDir()
+        o.database = database;
+        o.writesPerMinute = writesPerMinute;
+        o.maxStoredRows = maxStoredRows;
         o.log = [self](const std::string& line) {
             std::lock_guard lock(self->mutex_);
+            const std::string mark = "shown only now: ";
+            if (auto at = line.find(mark); at != std::string::npos) {
+                self->password_ = line.substr(at + mark.size());
+                return;
+            }
             self->lines_.push_back(line);
             self->logged_.notify_all();
         };
@@ -62,9 +82,11 @@ private:
     }
 
     TempDir dir_;
+    std::string database_;
     mutable std::mutex mutex_;
     mutable std::condition_variable logged_;
     std::vector<std::string> lines_;
+    std::string password_;
     publisher::PublisherService service_;
 };
 
