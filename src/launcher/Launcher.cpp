@@ -29,11 +29,16 @@ std::function<std::string()> pageDump;
 }
 
 // The page's tests read the running scene's tree between frames, as a
-// script's dump writes it.
+// script's dump writes it, and wait in the game's time.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* nm_dump_scene() {
     static std::string json;
     json = pageDump ? pageDump() : "null";
     return json.c_str();
+}
+
+// Frames drawn so far: with fixed steps, the game's own clock.
+extern "C" EMSCRIPTEN_KEEPALIVE double nm_frame_count() {
+    return static_cast<double>(platform::Application::shared().frameCount());
 }
 #endif
 

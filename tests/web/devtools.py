@@ -131,6 +131,15 @@ class Browser:
             self.pump(0.1)
         raise AssertionError(f"timed out waiting for a console line with {fragment!r}")
 
+    def frames(self):
+        return self.evaluate("Module.ccall('nm_frame_count', 'number')")
+
+    def wait_game(self, seconds):
+        """Lets `seconds` of the game's time pass: frames, at 60 a second (a
+        page run with fixed steps, whatever the machine's speed)."""
+        target = self.frames() + round(seconds * 60)
+        self.wait_for(f"Module.ccall('nm_frame_count', 'number') >= {target}", what=f"{seconds} s of frames")
+
     def navigate(self, url):
         self.send("Page.navigate", url=url)
 
@@ -142,6 +151,21 @@ class Browser:
         self.touch("touchStart", [(x, y)])
         self.pump(hold)
         self.touch("touchEnd", [])
+
+    KEYS = {"Tab": ("Tab", 9), "Enter": ("Enter", 13), "Backspace": ("Backspace", 8)}
+
+    def key(self, name):
+        """One press of a key that types no text (Tab, Enter, Backspace)."""
+        code, keycode = self.KEYS[name]
+        for kind in ("rawKeyDown", "keyUp"):
+            self.send("Input.dispatchKeyEvent", type=kind, key=name, code=code, windowsVirtualKeyCode=keycode,
+                      nativeVirtualKeyCode=keycode)
+
+    def type_text(self, text):
+        """Types text as a keyboard does: a key press a character."""
+        for ch in text:
+            self.send("Input.dispatchKeyEvent", type="keyDown", key=ch, text=ch, unmodifiedText=ch)
+            self.send("Input.dispatchKeyEvent", type="keyUp", key=ch)
 
     def read_file(self, path):
         """A file of the game's own file system (a script's screenshot or dump)."""

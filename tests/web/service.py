@@ -2,6 +2,7 @@
 the scripts a test or bench adds beside it), for tests and benches."""
 import os
 import shutil
+import sqlite3
 import subprocess
 import tempfile
 import time
@@ -45,13 +46,18 @@ class Service:
             f.write(text)
 
     def feedback(self):
-        """The feedback messages the service stored, from its store."""
-        import sqlite3
+        """(name, email, text) of each message the service stored."""
         db = sqlite3.connect(os.path.join(self.dir, "data", "publisher.sqlite3"))
         try:
-            return [row for row in db.execute("SELECT * FROM feedback")]
+            return list(db.execute("SELECT name, email, text FROM feedback ORDER BY id"))
         finally:
             db.close()
+
+    def requests(self, fragment):
+        """How many of the request lines the service logged hold fragment."""
+        self.log.flush()
+        with open(self.log.name) as f:
+            return sum(fragment in line for line in f)
 
     def close(self):
         self.process.terminate()

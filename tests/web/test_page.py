@@ -8,7 +8,9 @@ game's log lines come from the page's console.
 """
 import io
 import json
+import math
 import os
+import plistlib
 import shutil
 import subprocess
 import sys
@@ -45,6 +47,25 @@ def desktop_run(service, script, device="tablet", scale=1, lang="en"):
         env=dict(os.environ, SDL_VIDEODRIVER="offscreen", ALSOFT_DRIVERS="null"))
     assert done.returncode == 0, done.stderr
     return out
+
+
+def trace_script(number, origin=(512, 384), step=16):
+    """Every stroke of a number on the tablet, as a finger follows it: down on
+    its first way point, a move a frame, up on its last."""
+    with open(os.path.join(BUILD, "Resources", "letters_data.plist"), "rb") as f:
+        strokes = plistlib.load(f)[number - 1]
+    lines = []
+    for stroke in strokes:
+        px, py = stroke[0]["x"] + origin[0], stroke[0]["y"] + origin[1]
+        lines += [f"down {px:.2f} {py:.2f}", "wait 0.02"]
+        for p in stroke:
+            x, y = p["x"] + origin[0], p["y"] + origin[1]
+            steps = max(1, math.ceil(math.hypot(x - px, y - py) / step))
+            for k in range(1, steps + 1):
+                lines += [f"move {px + (x - px) * k / steps:.2f} {py + (y - py) * k / steps:.2f}", "wait 0.02"]
+            px, py = x, y
+        lines += [f"up {px:.2f} {py:.2f}", "wait 1.2"]
+    return "\n".join(lines) + "\n"
 
 
 def tree_shape(node):
@@ -98,10 +119,10 @@ class PageTest(unittest.TestCase):
         """Past the start card and the logo (a tap skips it), until the menu
         takes touches."""
         self.press_play(browser)
-        browser.pump(1)
+        browser.wait_game(1)
         browser.tap(10, 10)
         browser.wait_for_line("music started bg-music.mp3")
-        browser.pump(1)
+        browser.wait_game(1)
 
     def play_script(self, name, script, device="tablet", scale=1, width=1024, height=768, lang="en"):
         """The same script on the page (fixed steps, as the desktop's headless
@@ -137,6 +158,31 @@ class PageTest(unittest.TestCase):
                 share = differing_pixels(browser.read_file(f"/{name}.png"), os.path.join(desktop, f"{name}.png"), 16)
                 self.assertLess(share, 0.001, f"{name}: {share:.3%} of pixels differ")
 
+    def test_a_count_answered_and_a_one_traced(self):
+        # The desktop game shows the question this seed asks; the page, on the
+        # same seed and frames, is answered right.
+        open_count = SKIP_LOGO + "tap 694 92\nwait 1.5\n"
+        probe = desktop_run(self.service, open_count + "dump @/question.json\nquit\n")
+        self.addCleanup(shutil.rmtree, probe, True)
+        with open(os.path.join(probe, "question.json")) as f:
+            layer = json.load(f)["children"][0]
+        animals = sum(1 for child in layer["children"] for a in child.get("children", [])
+                      if (a.get("texture") or "").startswith("animal"))
+        right = next(c for c in layer["children"]
+                     if c["class"] == "CCLabelTTF" and c.get("z") == 100 and c["tag"] == animals)
+        script = open_count + "tap {} {}\nwait 3\ntap 56 712\nwait 1\ntap 330 92\nwait 1.8\n".format(*right["position"])
+        script += trace_script(1) + "wait 3.5\nquit\n"
+        self.service.add_script("answers.txt", script)
+        browser = self.open_page(f"device=tablet&scale=1&seed={SEED}&steps=fixed&script=answers.txt")
+        self.press_play(browser)
+        browser.wait_for("document.body.dataset.state === 'ended:0'", timeout=240, what="the script to end")
+        heard = "\n".join(browser.console)
+        self.assertIn(f"started count-", heard)
+        self.assertIn("started soundrightansweraaa.mp3", heard)  # the count answered right
+        self.assertIn("started soundrightanswer.mp3", heard)     # the 1 traced
+        self.assertIn("started trace2.m4a", heard)               # and the book turned to 2
+        self.assertEqual(browser.errors, [])
+
     def test_activities_open_by_touch_and_take_answers(self):
         browser = self.open_page(f"device=tablet&scale=1&seed={SEED}&steps=fixed")
         self.reach_menu(browser)
@@ -145,11 +191,41 @@ class PageTest(unittest.TestCase):
                 browser.tap(x, 768 - y)
                 browser.wait_for(f"JSON.parse(Module.ccall('nm_dump_scene', 'string'))"
                                  f".children[0].class === '{scene}'", what=scene)
-                browser.pump(1.5)
+                browser.wait_game(1.5)
                 browser.tap(56, 768 - 712)  # back
                 browser.wait_for("JSON.parse(Module.ccall('nm_dump_scene', 'string'))"
                                  ".children[0].class === 'IntroScene'", what="the menu again")
-                browser.pump(1)
+                browser.wait_game(1)
+        self.assertEqual(browser.errors, [])
+
+    def test_the_shelf_and_a_message_typed_on_the_keyboard(self):
+        browser = self.open_page(f"device=tablet&scale=1&seed={SEED}&steps=fixed")
+        self.reach_menu(browser)
+        browser.tap(512, 758)  # the shelf's tab
+        end = time.monotonic() + 30
+        while self.service.requests("GET /files/icon-") < 7 and time.monotonic() < end:
+            browser.pump(0.2)
+        self.assertEqual(self.service.requests("GET /files/icon-"), 7)
+        browser.tap(512, 144)  # closes the shelf
+        browser.wait_game(0.5)
+        # The envelope, then the form's name, e-mail and message, each tapped
+        # and typed on the browser's keyboard (Enter among the keys).
+        browser.tap(52, 52)
+        browser.wait_game(0.8)
+        browser.tap(511, 291)
+        browser.type_text("Anna Perché")
+        browser.tap(511, 331)
+        browser.type_text("a&b=c+d")
+        browser.tap(506, 468)
+        browser.type_text("Ciao! Привет, ёжик.")
+        browser.key("Enter")
+        browser.type_text("100%")
+        browser.wait_game(0.3)
+        browser.tap(512, 642)  # send
+        end = time.monotonic() + 20
+        while not self.service.feedback() and time.monotonic() < end:
+            browser.pump(0.2)
+        self.assertEqual(self.service.feedback(), [("Anna Perché", "a&b=c+d", "Ciao! Привет, ёжик.\n100%")])
         self.assertEqual(browser.errors, [])
 
     def test_preferences_survive_a_reload(self):
@@ -158,11 +234,13 @@ class PageTest(unittest.TestCase):
         x, y = MENU_BUTTONS["CountScene"]
         browser.tap(x, 768 - y)
         browser.wait_for("JSON.parse(Module.ccall('nm_dump_scene', 'string')).children[0].class === 'CountScene'")
-        browser.pump(1)
+        browser.wait_game(1)
         # The count scene's music button, top right, turns the music off: a preference.
         browser.tap(968, 56)
-        browser.wait_for("Module.FS.readdir('/nm').some(f => f.endsWith('.plist'))", what="the preferences file")
-        browser.pump(1)  # the write-back to the browser's storage
+        browser.wait_for("Module.FS.readdir('/nm').some(f => f.endsWith('.plist') &&"
+                         " new TextDecoder().decode(Module.FS.readFile('/nm/' + f)).includes('<false/>'))",
+                         what="the preference written")
+        browser.pump(1)  # the write-back to the browser's storage, which the page does at once
         browser.navigate(self.service.url(f"/play/?device=tablet&scale=1&seed={SEED}"))
         browser.wait_for("document.body.dataset.state === 'ready'", timeout=120)
         preferences = browser.evaluate(
