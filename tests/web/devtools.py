@@ -25,7 +25,7 @@ def free_port():
 class Browser:
     """One headless Chromium with one page, closed by close()."""
 
-    def __init__(self, width=1024, height=768, scale=1, mobile=False, touch=True):
+    def __init__(self, width=1024, height=768, scale=1, mobile=False, touch=True, switches=()):
         self.profile = tempfile.mkdtemp(prefix="nm-chromium-")
         port = free_port()
         # Without the background-networking switches Chromium keeps calling
@@ -35,7 +35,7 @@ class Browser:
              f"--remote-debugging-port={port}", f"--user-data-dir={self.profile}", "--no-first-run",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--disable-quic", "--autoplay-policy=no-user-gesture-required", f"--window-size={width},{height}",
-             "about:blank"],
+             *switches, "about:blank"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         targets = None
         for _ in range(200):
