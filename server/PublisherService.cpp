@@ -245,7 +245,19 @@ void PublisherService::route() {
         res.set_content("OK\n", "text/plain");
     });
 
-    s.Post("/api/qz_app_api.php", [identify, this](const httplib::Request& req, httplib::Response& res) {
+    s.Post("/api/qz_app_api.php", [identify, this](const httplib::Request& request, httplib::Response& res,
+                                                    const httplib::ContentReader& read) {
+        // The form is read here, not by the library: its own cap on form
+        // bodies (8 KiB, built into Debian's library) would refuse a long message.
+        std::string body;
+        const bool whole = read([&body](const char* data, std::size_t length) {
+            if (body.size() + length > kMaxBodyBytes) return false;
+            body.append(data, length);
+            return true;
+        });
+        if (!whole) return refuse(res, 413, "the form is too large");
+        httplib::Request req = request;
+        httplib::detail::parse_query_text(body, req.params);
         StoredFeedback f;
         if (int refusal = identify(req, f.appName, f.appVersion))
             return refuse(res, refusal, refusal == 403 ? "unknown application or wrong token" : "malformed request");
