@@ -324,6 +324,11 @@ int main(int argc, char** argv) {
                 const std::size_t k = row.find(std::string("\"") + key + "\":");
                 return k == std::string::npos ? 0.0 : std::atof(row.c_str() + k + std::strlen(key) + 3);
             };
+            if (num("fill_ratio") <= 0) {
+                std::printf("%-6s %-9s | cannot compare: no plain fill to measure against\n", s.name, p.name);
+                ++failed;
+                continue;
+            }
             std::printf("%-6s %-9s | %7.1f %7.1f | %8.2f %8.2f | %6.2f %6.2f | %5.0f %4.0f %5.2f %5.2f | %6.1f\n", s.name,
                         p.name, num("load_ms"), num("load2_ms"), num("median_ms"), num("p99_ms"), num("cpu_ms"),
                         num("cpu_p99_ms"), num("draws"), num("passes"), num("overdraw"), num("fill_ratio"),
