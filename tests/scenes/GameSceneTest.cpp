@@ -7,46 +7,20 @@
 #include <cmath>
 
 #include "app/SettingsManager.h"
-#include "engine/CCDirector.h"
 #include "engine/CCMenu.h"
-#include "engine/audio/SimpleAudioEngine.h"
-#include "platform/Files.h"
-#include "platform/Random.h"
 #include "platform/UserDefaults.h"
-#include "scenes/SceneClasses.h"
 #include "scenes/game/GameScene.h"
 #include "scenes/learning/PackedPositions.h"
-#include "support/EngineHarness.h"
-#include "support/TempDir.h"
+#include "support/SceneTest.h"
 
 namespace {
 
-class GameSceneTest : public ::testing::Test {
+// A phone at scale 1: the cheapest frames, and the bands that overlap.
+class GameSceneTest : public testsupport::SceneTest {
 protected:
-    void SetUp() override {
-        platform::setDataDirectory((dir.path() / "data").string());
-        platform::UserDefaults::standard().reset();
-        platform::seedRandom(5);
-        // A phone at scale 1: the cheapest frames, and the bands that overlap.
-        harness = &testsupport::EngineHarness::boot(platform::DeviceProfile::phone(1), NM_TEST_RESOURCES_DIR);
-        registerSceneClasses();
-    }
-    void TearDown() override {
-        CCDirector::sharedDirector()->end();
-        platform::UserDefaults::standard().reset();
-        platform::setDataDirectory("");
-    }
+    GameSceneTest() : SceneTest(platform::DeviceProfile::phone(1), 5) {}
 
-    GameScene* load() {
-        Ref<CCScene> scene = GameScene::scene();
-        CCDirector* director = CCDirector::sharedDirector();
-        if (director->runningScene())
-            director->replaceScene(scene);
-        else
-            director->runWithScene(scene);
-        harness->step();
-        return scene->children().empty() ? nullptr : dynamic_cast<GameScene*>(scene->children()[0].get());
-    }
+    GameScene* load() { return run<GameScene>(GameScene::scene()); }
 
     // The menu's start button, pressed.
     static void start(GameScene* game) {
@@ -71,18 +45,9 @@ protected:
         return nullptr;
     }
 
-    // A tap at p in engine points.
-    void tap(CGPoint p) {
-        auto& app = platform::Application::shared();
-        const platform::Point view{p.x, static_cast<float>(app.device().heightPoints) - p.y};
-        app.injectTouch(1, platform::TouchPhase::Began, view);
-        app.injectTouch(1, platform::TouchPhase::Ended, view);
-    }
+    static void tap(CGPoint p) { testsupport::tapAt(p); }
 
     void playWholeGame(bool win);
-
-    testsupport::TempDir dir;
-    testsupport::EngineHarness* harness = nullptr;
 };
 
 }  // namespace
@@ -220,14 +185,7 @@ TEST_F(GameSceneTest, EachMenuSquareChoosesItsOptionClickingOnlyOnAChangeAndIsSt
     const CGPoint origin{panel->position().x - panel->contentSize().width / 2,
                          panel->position().y - panel->contentSize().height / 2};
     const float half = std::trunc(markers(game)[2]->textureRect().size.width) / 2;
-    auto& engine = SimpleAudioEngine::sharedEngine();
-    auto clicks = [&engine] {
-        std::vector<std::string> files;
-        for (const AudioEvent& e : engine.history())
-            if (e.kind == AudioEvent::Kind::EffectStarted) files.push_back(e.file);
-        engine.clearHistory();
-        return files;
-    };
+    auto clicks = testsupport::startedSounds;
     clicks();
     // Squares 0-4 are the types, 5-7 the difficulties, 8-13 the teams; each
     // group starts on its first option.

@@ -7,7 +7,6 @@
 
 #include "engine/CCDirector.h"
 #include "engine/CCLabelTTF.h"
-#include "engine/audio/SimpleAudioEngine.h"
 #include "platform/Files.h"
 #include "platform/UserDefaults.h"
 #include "platform/PropertyList.h"
@@ -15,7 +14,7 @@
 #include "scenes/SceneClasses.h"
 #include "scenes/menu/IntroScene.h"
 #include "support/EngineHarness.h"
-#include "support/TempDir.h"
+#include "support/SceneTest.h"
 
 using platform::Value;
 
@@ -140,24 +139,17 @@ TEST_P(IntroSceneFile, PerchingBirdsHopRoundTheirPerchesAndItalianCaptionsAreSma
         pad ? Bird{menu->bird2, {985, 600}, {{978, 624}, {921, 607}, {877, 628}}}
             : Bird{menu->bird2, {475, 235}, {{470, 239}, {450, 231}, {420, 240}}},
     };
-    SimpleAudioEngine& engine = SimpleAudioEngine::sharedEngine();
+    testsupport::startedSounds();
     for (const Bird& bird : birds) {
         for (int hop = 0; hop < 4; ++hop) {
             const int perch = bird.sprite->tag() >= 2 ? 0 : bird.sprite->tag() + 1;
             const CGPoint from = bird.sprite->position();
-            engine.clearHistory();
-            auto& app = platform::Application::shared();
-            const platform::Point view{bird.tap.x, static_cast<float>(app.device().heightPoints) - bird.tap.y};
-            app.injectTouch(1, platform::TouchPhase::Began, view);
-            app.injectTouch(1, platform::TouchPhase::Ended, view);
+            testsupport::tapAt(bird.tap);
             harness->step(20);
             EXPECT_EQ(bird.sprite->tag(), perch);
             EXPECT_EQ(bird.sprite->position(), bird.perches[perch]);
             EXPECT_EQ(bird.sprite->flipX(), from.x > bird.perches[perch].x);
-            std::vector<std::string> started;
-            for (const AudioEvent& e : engine.history())
-                if (e.kind == AudioEvent::Kind::EffectStarted) started.push_back(e.file);
-            EXPECT_EQ(started, std::vector<std::string>{"bird.mp3"});
+            EXPECT_EQ(testsupport::startedSounds(), std::vector<std::string>{"bird.mp3"});
         }
     }
     CCDirector::sharedDirector()->end();
