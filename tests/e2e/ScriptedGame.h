@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -43,6 +44,12 @@ protected:
         std::vector<std::string> args{"--data-dir", (dir.path() / "data").string(), "--seed", "3", "--script",
                                       dir / "script.txt"};
         args.insert(args.end(), options.begin(), options.end());
+        // A small window: the same frames and touches in points, a fraction
+        // of the pixels to draw. These runs read logs and dumps, not pictures.
+        if (std::find(options.begin(), options.end(), "--window") == options.end()) {
+            const bool phone = std::find(options.begin(), options.end(), "phone") != options.end();
+            args.insert(args.end(), {"--window", phone ? "240x160" : "256x192"});
+        }
         GameRun run{testsupport::runGame(args), {}};
         EXPECT_EQ(run.result.exitCode, 0) << run.result.output;
         for (int i = 0; i < dumps; ++i) {
