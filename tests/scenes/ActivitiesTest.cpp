@@ -76,7 +76,8 @@ TEST_F(Activities, EveryActivitysMusicButtonSwitchesTheMusicAndShowsItsState) {
         {"game", [this] { return open<GameScene>(&GameScene::scene)->buttonSound; }},
     };
     // The game's menu shows its music button on a tablet only.
-    harness = &testsupport::EngineHarness::boot(platform::DeviceProfile::tablet(1), NM_TEST_RESOURCES_DIR);
+    harness = &testsupport::EngineHarness::boot(platform::DeviceProfile::tablet(1), NM_TEST_RESOURCES_DIR,
+                                                kWindow.width, kWindow.height);
     // Music off is silenced, not stopped.
     auto audible = [] {
         const SimpleAudioEngine& engine = SimpleAudioEngine::sharedEngine();

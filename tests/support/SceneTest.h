@@ -45,13 +45,19 @@ inline std::vector<std::string> startedSounds() {
 
 class SceneTest : public ::testing::Test {
 protected:
+    static constexpr struct {
+        int width, height;
+    } kWindow{240, 160};
+
     explicit SceneTest(platform::DeviceProfile device, unsigned seed) : device_(device), seed_(seed) {}
 
     void SetUp() override {
         platform::setDataDirectory((dir.path() / "data").string());
         platform::UserDefaults::standard().reset();
         platform::seedRandom(seed_);
-        harness = &EngineHarness::boot(device_, NM_TEST_RESOURCES_DIR);
+        // They read nodes and sounds, not pictures: a small window draws
+        // the same frames at a fraction of the pixels.
+        harness = &EngineHarness::boot(device_, NM_TEST_RESOURCES_DIR, kWindow.width, kWindow.height);
         registerSceneClasses();
     }
     void TearDown() override {
