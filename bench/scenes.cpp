@@ -8,7 +8,7 @@
 // and private memory (anonymous resident memory, the renderer's own
 // mappings left out).
 //
-//   bench_scenes [frames] [--json FILE] [--only SCENE]   (default 300 frames)
+//   bench_scenes [frames] [--json FILE] [--only SCENE] [--profile PROFILE]   (default 300 frames)
 #include <GLES2/gl2.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -274,11 +274,12 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("ALSOFT_DRIVERS", "null", 0);
     int frames = 300;
-    std::string json, only, one, oneProfile;
+    std::string json, only, onlyProfile, one, oneProfile;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--json" && i + 1 < argc) json = argv[++i];
         else if (a == "--only" && i + 1 < argc) only = argv[++i];
+        else if (a == "--profile" && i + 1 < argc) onlyProfile = argv[++i];
         else if (a == "--one" && i + 2 < argc) {
             one = argv[++i];
             oneProfile = argv[++i];
@@ -305,6 +306,7 @@ int main(int argc, char** argv) {
     for (const Scene& s : kScenes) {
         if (!only.empty() && only != s.name) continue;
         for (const Profile& p : kProfiles) {
+            if (!onlyProfile.empty() && onlyProfile != p.name) continue;
             const std::string command = std::string("'") + argv[0] + "' " + std::to_string(frames) + " --one " +
                                         s.name + " " + p.name + " 2>/dev/null";
             FILE* child = ::popen(command.c_str(), "r");
