@@ -5,12 +5,10 @@
 // balls, and the draw book's page buttons.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <set>
 
-#include "app/KVSoundManager.h"
 #include "app/SettingsManager.h"
 #include "scenes/draw/DrawScene.h"
 #include "scenes/game/GameScene.h"
@@ -59,7 +57,6 @@ protected:
     static std::string textureOf(const CCSprite* sprite) {
         return sprite && sprite->texture() ? sprite->texture()->fileName() : "";
     }
-
 };
 
 }  // namespace
