@@ -26,7 +26,7 @@ const Value& bannerLayer(const Value& scene) {
 TEST_F(BannerTest, TheBannerDropsInAfterTheLogoAndATapOnItIsStoredAndListed) {
     testsupport::RealPublisher service;
     GameRun run = play(kSkipLogo + "wait 5\ndump\ntap 512 740\nwait 0.5\ndump\ntap 500 400\nwait 0.5\ndump\n",
-                       {"--api-host", service.host(), "--analytics-host", service.host()});
+                       {"--api-host", service.host(), "--analytics-host", service.host(), "--window", kFullWindow});
     ASSERT_EQ(run.dumps.size(), 3u);
     const Value& hanging = bannerLayer(run.dumps[0]);
     ASSERT_TRUE(hanging["visible"].asBool()) << run.result.output;

@@ -65,6 +65,11 @@ protected:
     testsupport::TempDir dir;
 };
 
+// A tablet's full window, for a run whose checks wait on the publisher's
+// service: it answers on threads of the game's in real time, and frames
+// drawn at full size leave it the seconds they take.
+inline constexpr const char* kFullWindow = "1024x768";
+
 // Skips the logo with a tap, then waits until the menu has shown itself.
 inline const std::string kSkipLogo = "wait 0.1\ntap 2 2\nwait 1.1\n";
 
