@@ -39,7 +39,7 @@ struct Stats {
 Stats stats(std::vector<double> us) {
     std::sort(us.begin(), us.end());
     if (us.empty()) return {};
-    return {us[us.size() / 2], us[std::min(us.size() - 1, us.size() * 99 / 100)], us.back()};
+    return {.median = us[us.size() / 2], .p99 = us[std::min(us.size() - 1, us.size() * 99 / 100)], .max = us.back()};
 }
 
 double timeUs(const std::function<void()>& fn) {

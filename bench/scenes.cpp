@@ -8,7 +8,7 @@
 // and private memory (anonymous resident memory, the renderer's own
 // mappings left out).
 //
-//   bench_scenes [frames] [--json FILE] [--only SCENE]   (default 300 frames)
+//   bench_scenes [frames] [--json FILE] [--only SCENE] [--profile PROFILE]   (default 300 frames)
 #include <GLES2/gl2.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -274,11 +274,12 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("ALSOFT_DRIVERS", "null", 0);
     int frames = 300;
-    std::string json, only, one, oneProfile;
+    std::string json, only, onlyProfile, one, oneProfile;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--json" && i + 1 < argc) json = argv[++i];
         else if (a == "--only" && i + 1 < argc) only = argv[++i];
+        else if (a == "--profile" && i + 1 < argc) onlyProfile = argv[++i];
         else if (a == "--one" && i + 2 < argc) {
             one = argv[++i];
             oneProfile = argv[++i];
@@ -305,6 +306,7 @@ int main(int argc, char** argv) {
     for (const Scene& s : kScenes) {
         if (!only.empty() && only != s.name) continue;
         for (const Profile& p : kProfiles) {
+            if (!onlyProfile.empty() && onlyProfile != p.name) continue;
             const std::string command = std::string("'") + argv[0] + "' " + std::to_string(frames) + " --one " +
                                         s.name + " " + p.name + " 2>/dev/null";
             FILE* child = ::popen(command.c_str(), "r");
@@ -324,6 +326,11 @@ int main(int argc, char** argv) {
                 const std::size_t k = row.find(std::string("\"") + key + "\":");
                 return k == std::string::npos ? 0.0 : std::atof(row.c_str() + k + std::strlen(key) + 3);
             };
+            if (num("fill_ratio") <= 0) {
+                std::printf("%-6s %-9s | cannot compare: no plain fill to measure against\n", s.name, p.name);
+                ++failed;
+                continue;
+            }
             std::printf("%-6s %-9s | %7.1f %7.1f | %8.2f %8.2f | %6.2f %6.2f | %5.0f %4.0f %5.2f %5.2f | %6.1f\n", s.name,
                         p.name, num("load_ms"), num("load2_ms"), num("median_ms"), num("p99_ms"), num("cpu_ms"),
                         num("cpu_p99_ms"), num("draws"), num("passes"), num("overdraw"), num("fill_ratio"),

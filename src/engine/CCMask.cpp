@@ -1,5 +1,7 @@
 #include "engine/CCMask.h"
 
+#include <algorithm>
+#include <limits>
 #include <typeinfo>
 
 #include "engine/CCDirector.h"
@@ -37,11 +39,15 @@ void CCMask::reDrawMask() { pass(false, {}, false); }
 
 namespace {
 
+// A plain node or sprite shows nothing but its texture in its own box; any
+// other kind may draw anything anywhere.
+bool isPlain(const CCNode* node) { return typeid(*node) == typeid(CCNode) || typeid(*node) == typeid(CCSprite); }
+
 // Appends what a plain sprite (or node) shows; false for any other kind.
 bool appendShown(const CCNode* node, std::vector<float>& out) {
     if (!node) return true;
+    if (!isPlain(node)) return false;
     const auto* sprite = dynamic_cast<const CCSprite*>(node);
-    if (typeid(*node) != typeid(CCNode) && (!sprite || typeid(*node) != typeid(CCSprite))) return false;
     const CGAffineTransform& t = node->nodeToWorldTransform();
     out.insert(out.end(), {t.a, t.b, t.c, t.d, t.tx, t.ty, node->visible() ? 1.0f : 0.0f,
                            node->contentSize().width, node->contentSize().height});
@@ -57,6 +63,22 @@ bool appendShown(const CCNode* node, std::vector<float>& out) {
     }
     for (const auto& child : node->children())
         if (!appendShown(child.get(), out)) return false;
+    return true;
+}
+
+// Grows `box` (left, bottom, right, top in the space `toSpace` maps into) by
+// the boxes of a subtree of plain nodes; false when some node is not plain.
+bool growByDrawnBoxes(const CCNode* node, const CGAffineTransform& toSpace, float (&box)[4]) {
+    if (!isPlain(node)) return false;
+    const CGAffineTransform t = CGAffineTransformConcat(node->nodeToParentTransform(), toSpace);
+    const CGRect own =
+        CGRectApplyAffineTransform(CGRectMake(0, 0, node->contentSize().width, node->contentSize().height), t);
+    box[0] = std::min(box[0], own.origin.x);
+    box[1] = std::min(box[1], own.origin.y);
+    box[2] = std::max(box[2], own.origin.x + own.size.width);
+    box[3] = std::max(box[3], own.origin.y + own.size.height);
+    for (const auto& child : node->children())
+        if (!growByDrawnBoxes(child.get(), t, box)) return false;
     return true;
 }
 
@@ -89,14 +111,16 @@ void CCMask::pass(bool clear, ccColor4F clearColor, bool drawObject) {
     }
     masked_->end();
     if (clipped) renderer.enableScissor(box.x, box.y, box.width, box.height);
-    // Cleared to transparent and then drawn only where the object is: the
-    // rest of the texture adds nothing, so only the object's box is drawn.
-    if (clear && clearColor.a == 0 && drawObject && objectSprite_) {
-        const CGRect b = objectSprite_->boundingBox();
-        masked_->setShownRect(CGRectMake(b.origin.x - 1, b.origin.y - 1, b.size.width + 2, b.size.height + 2));
-    } else {
+    // Cleared to transparent and then drawn only where the object and its
+    // children are: the rest of the texture adds nothing, so only their box
+    // is drawn. An object with a node that may draw anywhere shows it all.
+    float b[4] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
+                  std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest()};
+    if (clear && clearColor.a == 0 && drawObject && objectSprite_ &&
+        growByDrawnBoxes(objectSprite_.get(), CGAffineTransformIdentity, b))
+        masked_->setShownRect(CGRectMake(b[0] - 1, b[1] - 1, b[2] - b[0] + 2, b[3] - b[1] + 2));
+    else
         masked_->showAll();
-    }
 }
 
 void CCMask::visit() {

@@ -27,26 +27,13 @@ CGRect CCMaskedLayer::maskedRectInPoints() const {
 void CCMaskedLayer::visit() {
     if (!visible_) return;
     CCRenderer& renderer = CCRenderer::shared();
-
-    // Truncated toward zero; a negative size would make GL keep the old box.
-    int x = static_cast<int>(maskedRect_.origin.x);
-    int y = static_cast<int>(maskedRect_.origin.y);
-    int right = x + std::max(0, static_cast<int>(maskedRect_.size.width));
-    int top = y + std::max(0, static_cast<int>(maskedRect_.size.height));
-
-    // An enclosing clip (an outer masked layer) narrows ours and is given back after.
-    const bool outer = renderer.isScissorEnabled();
-    const CCRenderer::ScissorBox saved = renderer.scissorBox();
-    if (outer) {
-        x = std::max(x, saved.x);
-        y = std::max(y, saved.y);
-        right = std::min(right, saved.x + saved.width);
-        top = std::min(top, saved.y + saved.height);
-    }
-    renderer.enableScissor(x, y, std::max(0, right - x), std::max(0, top - y));
+    // Truncated toward zero; a negative size would be refused by GL, leaving
+    // whatever box was set before: it clips everything instead.
+    renderer.enableScissor(static_cast<int>(maskedRect_.origin.x), static_cast<int>(maskedRect_.origin.y),
+                           std::max(0, static_cast<int>(maskedRect_.size.width)),
+                           std::max(0, static_cast<int>(maskedRect_.size.height)));
     CCLayer::visit();
-    if (outer)
-        renderer.enableScissor(saved.x, saved.y, saved.width, saved.height);
-    else
-        renderer.disableScissor();
+    // Off, whatever was on before: a masked layer inside another one ends
+    // the outer clip for the rest of the outer layer's subtree.
+    renderer.disableScissor();
 }

@@ -6,8 +6,9 @@
 // multiply by the content scale factor first. Its components are truncated
 // toward zero when applied (x 10.9 clips from pixel 10).
 //
-// Masked layers nest: an inner one clips to the intersection with the outer
-// box and gives the outer box back when its subtree is done.
+// Masked layers do not nest: an inner one clips to its own box alone and
+// leaves clipping off when its subtree is done, also for the rest of an
+// outer masked layer's subtree.
 //
 // Main thread only, inside the drawing pass.
 #pragma once

@@ -163,8 +163,8 @@ void CCParticleSystem::update(float dt) {
     if (!grouped) referenceFrame(reference, toNode);
     updateReference_ = reference;
 
-    if (active_) {
-        // A negative rate would emit the whole capacity every frame: treat it as 0.
+    if (active_ && emissionRate_ != 0) {
+        // A negative rate would emit the whole capacity every frame: it emits nothing.
         if (emissionRate_ > 0) {
             const float rate = 1.0f / emissionRate_;
             if (particleCount_ < totalParticles_) emitCounter_ += dt;
@@ -173,15 +173,16 @@ void CCParticleSystem::update(float dt) {
                 emitCounter_ -= rate;
             }
         }
-        // The duration runs whatever the rate: an emitter set to emit
-        // nothing for a second still stops after that second.
+        // An emitter set to emit nothing holds its time: the duration runs
+        // only while particles may come.
         elapsed_ += dt;
         if (duration_ != kCCParticleDurationInfinity && duration_ < elapsed_) stopSystem();
     }
 
-    // Particles age and move whether or not the emitter is visible: a hidden
-    // emitter must not pile up frozen particles and release them all at once
-    // when it is shown again.
+    // A hidden emitter draws nothing and leaves its particles as they are
+    // until it shows again; emission goes on meanwhile.
+    if (!visible_) return;
+
     unsigned i = 0;
     while (i < particleCount_) {
         tCCParticle& p = particles_[i];
@@ -191,6 +192,14 @@ void CCParticleSystem::update(float dt) {
             // processed next in its place.
             --particleCount_;
             if (i != particleCount_) p = particles_[particleCount_];
+            if (particleCount_ == 0 && autoRemoveOnFinish_ && parent_) {
+                // The last one died: the effect is over. Our parent may hold
+                // the last reference; we must outlive the removal.
+                Ref<CCParticleSystem> keep(this);
+                unscheduleUpdate();
+                removeFromParentAndCleanup(true);
+                return;
+            }
             continue;
         }
 
@@ -224,12 +233,4 @@ void CCParticleSystem::update(float dt) {
         ++i;
     }
 
-    // Only a stopped emitter finishes: an active one between two sparse
-    // emissions may be empty for a moment and must stay.
-    if (autoRemoveOnFinish_ && !active_ && particleCount_ == 0 && parent_) {
-        // Our parent may hold the last reference; we must outlive the removal.
-        Ref<CCParticleSystem> keep(this);
-        unscheduleUpdate();
-        removeFromParentAndCleanup(true);
-    }
 }

@@ -71,12 +71,14 @@ public:
     // Stops emitting; live particles run out their lives.
     void stopSystem();
     bool isActive() const { return active_; }
-    // Once stopped and empty the system removes itself from its parent.
+    // The system removes itself from its parent when its last live particle
+    // dies, stopped or not.
     bool isAutoRemoveOnFinish() const { return autoRemoveOnFinish_; }
     bool autoRemoveOnFinish() const { return autoRemoveOnFinish_; }
     void setAutoRemoveOnFinish(bool remove) { autoRemoveOnFinish_ = remove; }
-    // One step of dt seconds: emission, then every live particle. Called by
-    // the scheduler after the default-priority updates of the frame.
+    // One step of dt seconds: emission (and the duration, at a rate other
+    // than 0), then every live particle unless the system is hidden. Called
+    // by the scheduler after the default-priority updates of the frame.
     void update(float dt) override;
 
     unsigned particleCount() const { return particleCount_; }

@@ -69,7 +69,8 @@ TEST_F(BannerTest, TheBannerDropsInAfterTheLogoAndATapOnItIsStoredAndListed) {
     // The tap on the banner asks a grown-up first: nothing opens yet. The
     // run is the same frame for frame with its seed, so a second run can
     // answer what the first was asked.
-    GameRun asked = play(toTheGate, {"--api-host", service.host(), "--analytics-host", service.host()});
+    GameRun asked = play(toTheGate, {"--api-host", service.host(), "--analytics-host", service.host(), "--window",
+                                     kFullWindow});
     ASSERT_EQ(asked.dumps.size(), 3u);
     const std::string answer = gateAnswer(asked.dumps[2]);
     if (answer.empty() && asked.count("openURL") == 1) GTEST_SKIP() << "built without the parental gate";
@@ -77,7 +78,8 @@ TEST_F(BannerTest, TheBannerDropsInAfterTheLogoAndATapOnItIsStoredAndListed) {
     ASSERT_EQ(std::count(answer.begin(), answer.end(), '\n'), 4) << answer;
     testsupport::TempDir again;
     GameRun run = play(toTheGate + answer + "wait 0.5\ndump\n",
-                       {"--api-host", service.host(), "--analytics-host", service.host(), "--data-dir", again / "data"});
+                       {"--api-host", service.host(), "--analytics-host", service.host(), "--data-dir", again / "data",
+                        "--window", kFullWindow});
     ASSERT_EQ(run.dumps.size(), 4u);
     const Value& hanging = bannerLayer(run.dumps[0]);
     ASSERT_TRUE(hanging["visible"].asBool()) << run.result.output;

@@ -27,7 +27,7 @@ TEST_F(KitTest, TheShelfShowsTheCatalogueAndATypedMessageIsStored) {
                            "tap 511 477\ntype Anna Perché\nkey Tab\ntype a&b=c+d\n"
                            "tap 506 300\ntype Ciao! Привет, ёжик.\nkey Return\ntype 100%\n"
                            "tap 512 126\nwait 1\ndump\n",
-                       {"--api-host", service.host(), "--analytics-host", service.host()});
+                       {"--api-host", service.host(), "--analytics-host", service.host(), "--window", kFullWindow});
     ASSERT_EQ(run.dumps.size(), 2u);
     EXPECT_EQ(service.count("GET /files/icon-", 7), 7);
     // Buttons go up as their icons arrive (the shelf's layout has its own tests).

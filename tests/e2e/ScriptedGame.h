@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -43,6 +44,12 @@ protected:
         std::vector<std::string> args{"--data-dir", (dir.path() / "data").string(), "--seed", "3", "--script",
                                       dir / "script.txt"};
         args.insert(args.end(), options.begin(), options.end());
+        // A small window: the same frames and touches in points, a fraction
+        // of the pixels to draw. These runs read logs and dumps, not pictures.
+        if (std::find(options.begin(), options.end(), "--window") == options.end()) {
+            const bool phone = std::find(options.begin(), options.end(), "phone") != options.end();
+            args.insert(args.end(), {"--window", phone ? "240x160" : "256x192"});
+        }
         GameRun run{testsupport::runGame(args), {}};
         EXPECT_EQ(run.result.exitCode, 0) << run.result.output;
         for (int i = 0; i < dumps; ++i) {
@@ -57,6 +64,11 @@ protected:
 
     testsupport::TempDir dir;
 };
+
+// A tablet's full window, for a run whose checks wait on the publisher's
+// service: it answers on threads of the game's in real time, and frames
+// drawn at full size leave it the seconds they take.
+inline constexpr const char* kFullWindow = "1024x768";
 
 // Skips the logo with a tap, then waits until the menu has shown itself.
 inline const std::string kSkipLogo = "wait 0.1\ntap 2 2\nwait 1.1\n";

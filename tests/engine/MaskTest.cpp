@@ -79,6 +79,15 @@ TEST_F(Mask, ShowsTheObjectThroughTheMasksAlphaFromTheSecondFrame) {
     expectNear(f.at(175, 200), kRed);    // outside the mask's quad: the object as it is
     expectNear(f.at(240, 200), kBlack);  // outside the object
     expectNear(f.at(600, 600), kBlack);  // the cleared texture is transparent
+
+    // The object's children show too, also outside the object's own box.
+    Ref<CCSprite> child = CCSprite::spriteWithTexture(texture(16, 16, {0, 255, 0, 255}, [](int) { return 255; }));
+    child->setPosition({332, 32});  // (500, 200) on screen
+    object->addChild(child);
+    node->mask();
+    f = harness->frame();
+    expectNear(f.at(500, 200), {0, 255, 0});
+    expectNear(f.at(208, 200), kRed);
 }
 
 TEST_F(Mask, PartialMaskAlphaFadesTheObjectOverWhatIsBehind) {
@@ -251,7 +260,7 @@ TEST_F(Mask, AMaskedLayerClipsItsSubtreeAtTruncatedPixels) {
     expectNear(f.at(505, 505), {0, 255, 0});
 }
 
-TEST_F(Mask, NestedMaskedLayersClipToBothAndGiveTheOuterClipBack) {
+TEST_F(Mask, AnInnerMaskedLayerClipsToItsOwnBoxAndEndsTheOuterClip) {
     Ref<CCMaskedLayer> outer = CCMaskedLayer::layerWithRect(CGRectMake(0, 0, 400, 400));
     Ref<CCMaskedLayer> inner = CCMaskedLayer::layerWithRect(CGRectMake(300, 300, 300, 300));
     inner->addChild(CCLayerColor::layerWithColor({255, 0, 0, 255}));
@@ -262,10 +271,10 @@ TEST_F(Mask, NestedMaskedLayersClipToBothAndGiveTheOuterClipBack) {
     scene->addChild(outer);
     auto f = harness->frame();
     expectNear(f.at(350, 350), {255, 0, 0});
-    expectNear(f.at(450, 450), kBlack);  // inside inner, outside outer
-    expectNear(f.at(250, 250), kBlack);  // inside outer, outside inner
+    expectNear(f.at(450, 450), {255, 0, 0});  // inside inner, outside outer
+    expectNear(f.at(250, 250), kBlack);       // inside outer, outside inner
     expectNear(f.at(100, 50), {0, 0, 255});
-    expectNear(f.at(600, 50), kBlack);   // the outer clip holds after the inner layer
+    expectNear(f.at(600, 50), {0, 0, 255});   // no clip left after the inner layer
 }
 
 TEST(MaskedLayerScale, TheRectangleIsInPixelsAndReadsBackInPoints) {

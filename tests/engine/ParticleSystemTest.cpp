@@ -92,31 +92,39 @@ TEST(ParticleEmission, ShortBurstEmitsAboutTenThenRemovesItselfOnceTheLastDies) 
     EXPECT_LE(frames * kFrame, 0.1f + 0.5f + 2 * kFrame);
 }
 
-TEST(ParticleEmission, OnlyAStoppedEmitterFinishes) {
-    // One particle a second living a tenth of it: empty most of the time.
+TEST(ParticleEmission, TheLastDeathFinishesAnEmitterStoppedOrNotAndARateOfZeroHoldsTheDuration) {
+    // One particle a second living a tenth of it: it is gone when its only
+    // particle dies, while still emitting.
     Ref<CCNode> parent = CCNode::node();
     Ref<CCParticleSystemQuad> p = stillEmitter(10, 1, 0.1f);
     p->setAutoRemoveOnFinish(true);
     parent->addChild(p);
-    run(p, 120);
-    EXPECT_TRUE(p->isActive());
-    EXPECT_EQ(p->parent(), parent.get());
-
-    // Stopped while empty: gone at the next update.
-    run(p, 30);
-    ASSERT_EQ(p->particleCount(), 0u);
-    p->stopSystem();
-    p->update(kFrame);
+    int frames = 0;
+    while (p->parent() && frames < 120) {
+        p->update(kFrame);
+        ++frames;
+    }
     EXPECT_EQ(p->parent(), nullptr);
+    EXPECT_TRUE(p->isActive());
+    EXPECT_NEAR(frames * kFrame, 1.1f, 2 * kFrame);
 
-    // The duration runs out even for an emitter that emits nothing.
+    // Stopped before its first particle: no particle dies, so it stays.
+    Ref<CCParticleSystemQuad> unborn = stillEmitter(10, 100, 0.1f);
+    unborn->setAutoRemoveOnFinish(true);
+    parent->addChild(unborn);
+    unborn->stopSystem();
+    run(unborn, 30);
+    EXPECT_EQ(unborn->parent(), parent.get());
+
+    // An emitter set to emit nothing never runs out its duration.
     Ref<CCParticleSystemQuad> silent = stillEmitter(10, 0, 1);
     silent->setDuration(0.5f);
-    silent->setAutoRemoveOnFinish(true);
-    parent->addChild(silent);
-    run(silent, 40);
+    run(silent, 60);
+    EXPECT_TRUE(silent->isActive());
+    EXPECT_EQ(silent->elapsed(), 0);
+    silent->setEmissionRate(60);
+    run(silent, 31);
     EXPECT_FALSE(silent->isActive());
-    EXPECT_EQ(silent->parent(), nullptr);
 }
 
 TEST(ParticleEmission, ResetClearsAtTheNextFrameAndEmitsAgain) {
@@ -176,20 +184,25 @@ TEST(ParticleEmission, RetiringKeepsEveryOtherParticleAgeingOncePerFrame) {
     }
 }
 
-TEST(ParticleEmission, AHiddenEmitterAgesItsParticlesAndFinishes) {
-    Ref<CCNode> parent = CCNode::node();
+TEST(ParticleEmission, AHiddenEmitterHoldsItsParticlesStillButKeepsEmitting) {
     Ref<CCParticleSystemQuad> p = stillEmitter(2048, 100, 0.2f);
+    p->setSpeed(100);
     p->setVisible(false);
-    parent->addChild(p);
     run(p, 120);
-    // No pile-up of frozen particles: about rate x life are alive.
-    EXPECT_LE(p->particleCount(), 22u);
+    // Two seconds of emission, none of it aged or moved.
+    EXPECT_GE(p->particleCount(), 195u);
+    for (unsigned i = 0; i < p->particleCount(); ++i) {
+        EXPECT_FLOAT_EQ(p->particles()[i].timeToLive, 0.2f);
+        EXPECT_EQ(p->particles()[i].pos, CGPointZero);
+    }
 
-    p->setDuration(0.1f);
-    p->resetSystem();
-    p->setAutoRemoveOnFinish(true);
-    run(p, 30);
-    EXPECT_EQ(p->parent(), nullptr);
+    // Shown again, they run out their lives from where they stood.
+    p->setVisible(true);
+    p->stopSystem();
+    p->update(kFrame);
+    for (unsigned i = 0; i < p->particleCount(); ++i) EXPECT_FLOAT_EQ(p->particles()[i].timeToLive, 0.2f - kFrame);
+    run(p, 12);
+    EXPECT_EQ(p->particleCount(), 0u);
 }
 
 TEST(ParticleEmission, SeededRunsRepeat) {

@@ -121,12 +121,18 @@ TEST_F(AppCatalog, TheFirstOpeningAsksForTheListAndLaysOutTheShelves) {
     EXPECT_EQ(eventsOf(KVTAnalyticsTracker::openAppCatalog), 1);
     EXPECT_EQ(eventsOf(KVTAnalyticsTracker::showApp), 7);
 
-    // Application 5 sits in column 1 of row 1.
+    // Four to a shelf, left to right and then down: application 5 sits in
+    // column 1 of row 1, application 2 in column 2 of row 0.
     const float w = catalog->shadowSize.width;
-    const CGPoint fifth = button(5)->position();
-    EXPECT_FLOAT_EQ(fifth.x, 2 * (w + catalog->padding) - w / 2);
-    EXPECT_FLOAT_EQ(fifth.y, 768 - 2 * (catalog->shelfSize.height + 1) + catalog->shelfBottomBorderWidth -
+    for (int t = 0; t < 7; ++t) {
+        SCOPED_TRACE("application " + std::to_string(t));
+        ASSERT_NE(button(t), nullptr);
+        const int column = t % 4, row = t / 4;
+        const CGPoint p = button(t)->position();
+        EXPECT_FLOAT_EQ(p.x, (column + 1) * (w + catalog->padding) - w / 2);
+        EXPECT_FLOAT_EQ(p.y, 768 - (row + 1) * (catalog->shelfSize.height + 1) + catalog->shelfBottomBorderWidth -
                                  catalog->plateSize.height);
+    }
     EXPECT_FALSE(catalog->topLabel->string().empty());
 
     // Closing and opening again asks nothing more.

@@ -1,43 +1,26 @@
 // The arithmetic duel in process, on the shipped scene file and content,
 // stepped frame by frame as the game runs: whole games won and lost, the
-// timer, the one answer a touch may give, and the stored choices.
+// timer, the one answer a touch may give, the menu's choices and how they
+// are stored, and the explosion.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "app/SettingsManager.h"
-#include "engine/CCDirector.h"
 #include "engine/CCMenu.h"
-#include "platform/Files.h"
-#include "platform/Random.h"
 #include "platform/UserDefaults.h"
-#include "scenes/SceneClasses.h"
 #include "scenes/game/GameScene.h"
-#include "support/EngineHarness.h"
-#include "support/TempDir.h"
+#include "scenes/learning/PackedPositions.h"
+#include "support/SceneTest.h"
 
 namespace {
 
-class GameSceneTest : public ::testing::Test {
+// A phone at scale 1: the cheapest frames, and the bands that overlap.
+class GameSceneTest : public testsupport::SceneTest {
 protected:
-    void SetUp() override {
-        platform::setDataDirectory((dir.path() / "data").string());
-        platform::UserDefaults::standard().reset();
-        platform::seedRandom(5);
-        // A phone at scale 1: the cheapest frames, and the bands that overlap.
-        harness = &testsupport::EngineHarness::boot(platform::DeviceProfile::phone(1), NM_TEST_RESOURCES_DIR);
-        registerSceneClasses();
-    }
-    void TearDown() override {
-        CCDirector::sharedDirector()->end();
-        platform::UserDefaults::standard().reset();
-        platform::setDataDirectory("");
-    }
+    GameSceneTest() : SceneTest(platform::DeviceProfile::phone(1), 5) {}
 
-    GameScene* load() {
-        Ref<CCScene> scene = GameScene::scene();
-        CCDirector::sharedDirector()->runWithScene(scene);
-        harness->step();
-        return scene->children().empty() ? nullptr : dynamic_cast<GameScene*>(scene->children()[0].get());
-    }
+    GameScene* load() { return run<GameScene>(GameScene::scene()); }
 
     // The menu's start button, pressed.
     static void start(GameScene* game) {
@@ -62,18 +45,9 @@ protected:
         return nullptr;
     }
 
-    // A tap at p in engine points.
-    void tap(CGPoint p) {
-        auto& app = platform::Application::shared();
-        const platform::Point view{p.x, static_cast<float>(app.device().heightPoints) - p.y};
-        app.injectTouch(1, platform::TouchPhase::Began, view);
-        app.injectTouch(1, platform::TouchPhase::Ended, view);
-    }
+    static void tap(CGPoint p) { testsupport::tapAt(p); }
 
     void playWholeGame(bool win);
-
-    testsupport::TempDir dir;
-    testsupport::EngineHarness* harness = nullptr;
 };
 
 }  // namespace
@@ -187,3 +161,90 @@ void GameSceneTest::playWholeGame(bool win) {
 TEST_F(GameSceneTest, AWholeGameWon) { playWholeGame(true); }
 
 TEST_F(GameSceneTest, AWholeGameLost) { playWholeGame(false); }
+
+TEST_F(GameSceneTest, EachMenuSquareChoosesItsOptionClickingOnlyOnAChangeAndIsStored) {
+    GameScene* game = load();
+    ASSERT_NE(game, nullptr);
+    // The squares' corners on the panel, from the content document (a phone's).
+    const platform::Value& squares = SettingsManager::sharedManager()->settings()["GameMenu-iphone"]["Rectangels"];
+    ASSERT_EQ(squares.size(), 14u);
+    auto corner = [&squares](int c) { return unpackPoint(squares[static_cast<std::size_t>(c)].asInt()); };
+    // The panel and its three markers, for type, difficulty and team.
+    auto panelOf = [](GameScene* g) { return g->menuLayer->getChildByTag(10); };
+    auto markers = [&panelOf](GameScene* g) {
+        std::vector<CCSprite*> found;
+        for (const auto& child : panelOf(g)->children())
+            if (auto* s = dynamic_cast<CCSprite*>(child.get());
+                s && s->texture() && s->texture()->fileName().rfind("selected", 0) == 0)
+                found.push_back(s);
+        return found;
+    };
+    const CCNode* panel = panelOf(game);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(markers(game).size(), 3u);
+    const CGPoint origin{panel->position().x - panel->contentSize().width / 2,
+                         panel->position().y - panel->contentSize().height / 2};
+    const float half = std::trunc(markers(game)[2]->textureRect().size.width) / 2;
+    auto clicks = testsupport::startedSounds;
+    clicks();
+    // Squares 0-4 are the types, 5-7 the difficulties, 8-13 the teams; each
+    // group starts on its first option.
+    for (int c = 0; c < 14; ++c) {
+        SCOPED_TRACE("square " + std::to_string(c));
+        const int group = c < 5 ? 0 : c < 8 ? 1 : 2;
+        const int first = group == 0 ? 0 : group == 1 ? 5 : 8;
+        for (int again = 0; again < 2; ++again) {
+            tap({origin.x + corner(c).x + half, origin.y + corner(c).y + half});
+            const bool change = c != first && again == 0;
+            EXPECT_EQ(clicks(), change ? std::vector<std::string>{"click" + std::to_string(group + 1) + ".mp3"}
+                                       : std::vector<std::string>{});
+            EXPECT_EQ(markers(game)[static_cast<std::size_t>(group)]->position(), corner(c));
+        }
+        SettingsManager* store = SettingsManager::sharedManager();
+        EXPECT_EQ(group == 0 ? store->type() : group == 1 ? store->difficult() : store->team(), c - first);
+    }
+    EXPECT_EQ(game->type, 4);
+    EXPECT_EQ(game->difficult, 2);
+    EXPECT_EQ(game->team, 5);
+
+    // The next game's menu opens on the stored choices.
+    game = load();
+    ASSERT_NE(game, nullptr);
+    ASSERT_EQ(markers(game).size(), 3u);
+    EXPECT_EQ(markers(game)[0]->position(), corner(4));
+    EXPECT_EQ(markers(game)[1]->position(), corner(7));
+    EXPECT_EQ(markers(game)[2]->position(), corner(13));
+}
+
+TEST_F(GameSceneTest, TheExplosionGrowsAndShrinksThroughItsFramesThenGoes) {
+    GameScene* game = load();
+    ASSERT_NE(game, nullptr);
+    const std::size_t before = game->children().size();
+    game->boom({200, 100});
+    ASSERT_EQ(game->children().size(), before + 1);
+    auto* blast = dynamic_cast<CCSprite*>(game->children().back().get());
+    ASSERT_NE(blast, nullptr);
+    EXPECT_EQ(blast->zOrder(), 200);
+    EXPECT_EQ(blast->position(), (CGPoint{200, 100}));  // raised by 60 on a tablet only
+    EXPECT_FLOAT_EQ(blast->scale(), 0.2f);
+    // Frame by frame in the middle of each step: 0.05 s each, the third 0.1 s.
+    const struct {
+        int frame;
+        const char* image;
+        float scale;
+    } steps[] = {{1, "b4", 0.5f},  {4, "b5", 0.8f},  {8, "b6", 1.0f},  {13, "b4", 0.5f},
+                 {16, "b3", 0.2f}, {19, "b2", 0.2f}, {22, "b1", 0.2f}};
+    Ref<CCSprite> held(blast);
+    int frame = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.image);
+        harness->step(step.frame - frame);
+        frame = step.frame;
+        ASSERT_NE(blast->texture(), nullptr);
+        EXPECT_EQ(blast->texture()->fileName().rfind(step.image, 0), 0u) << blast->texture()->fileName();
+        EXPECT_FLOAT_EQ(blast->scale(), step.scale);
+    }
+    harness->step(27 - frame);
+    EXPECT_EQ(blast->parent(), nullptr);
+    EXPECT_EQ(game->children().size(), before);
+}

@@ -127,3 +127,47 @@ TEST_F(MyAnimationTest, IntToSpriteLaysTheDigitsOutLeftToRight) {
               CCTextureCache::sharedTextureCache()->addImage("num5.png"));
     EXPECT_EQ(number->getChildByTag(3)->anchorPoint(), (CGPoint{0, 0}));
 }
+
+TEST_F(MyAnimationTest, ThePassingBirdSwoopsThereAndBackTurningAtEachEnd) {
+    CCSprite* bird = add("bird3~ipad.png", {200, 600});
+    MyAnimation::birdAnimation(bird, 1.0f);
+    harness->step(30);
+    // Half way over: 225 to the right, 80 below its line, turned towards -50.
+    EXPECT_NEAR(bird->position().x, 425, 8);
+    EXPECT_NEAR(bird->position().y, 520, 1);
+    EXPECT_NEAR(bird->rotation(), -25, 1);
+    EXPECT_FALSE(bird->flipX());
+    // Across after a second: it turns round, level again.
+    EXPECT_NEAR(0.5 + secondsUntil([bird] { return bird->flipX(); }, 2), 1.0, 2.0 / 60);
+    EXPECT_NEAR(bird->position().x, 650, 8);
+    EXPECT_NEAR(bird->rotation(), 0, 1);
+    harness->step(30);
+    EXPECT_NEAR(bird->position().y, 520, 1);
+    EXPECT_NEAR(bird->rotation(), 25, 1);
+    // Back at the start after two, facing the way it first flew; and so on for ever.
+    EXPECT_NEAR(1.5 + secondsUntil([bird] { return !bird->flipX(); }, 2), 2.0, 3.0 / 60);
+    EXPECT_NEAR(bird->position().x, 200, 8);
+    EXPECT_EQ(bird->numberOfRunningActions(), 1u);
+}
+
+TEST_F(MyAnimationTest, ABoatRocksInPlaceOnAFourSecondCycle) {
+    CCSprite* boat = add("cloud1~ipad.png", {300, 200});
+    MyAnimation::swim(boat, 0);
+    double top = 200, bottom = 200;
+    float most = 0, least = 0;
+    for (int frame = 1; frame <= 480; ++frame) {
+        harness->step();
+        EXPECT_EQ(boat->position().x, 300);  // never sideways
+        top = std::max<double>(top, boat->position().y);
+        bottom = std::min<double>(bottom, boat->position().y);
+        most = std::max(most, boat->rotation());
+        least = std::min(least, boat->rotation());
+        if (frame == 120) EXPECT_NEAR(boat->rotation(), -5, 0.1);  // the rise, turning to -5
+        if (frame == 240) EXPECT_NEAR(boat->rotation(), 5, 0.1);   // the dip, turning to +5
+    }
+    EXPECT_NEAR(top, 202, 0.1);
+    EXPECT_NEAR(bottom, 198, 0.1);
+    EXPECT_NEAR(least, -5, 0.01);
+    EXPECT_NEAR(most, 5, 0.01);
+    EXPECT_NEAR(boat->position().y, 200, 0.1);
+}

@@ -166,6 +166,21 @@ TEST_P(PublisherService, FeedbackIsKeptAsReceivedAndShownAsTextOnThePublisherPag
     EXPECT_NE(page->body.find("Ann &lt;b&gt;"), std::string::npos);
     EXPECT_NE(page->body.find("<td>NumberMeadow</td><td>clickBanner</td><td>1</td>"), std::string::npos);
     EXPECT_EQ(service.count("publisher: POST /api/qz_app_api.php?auth_token=", 1), 1);
+
+    // The longest message the form takes, 5000 characters of two bytes each,
+    // is kept whole; one past the service's own limit is refused.
+    std::string longest, encoded;
+    for (int i = 0; i < 5000; ++i) {
+        longest += "\u00e9";
+        encoded += "%C3%A9";
+    }
+    const std::string fields = "actions[0][actionType]=feedback&actions[0][name]=Ann&actions[0][email]=a@b.c&actions[0][text]=";
+    ASSERT_EQ(send("POST", feedback, fields + encoded).status, 200);
+    stored = service.store().feedback(10);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].text, longest);
+    EXPECT_EQ(send("POST", feedback, fields + std::string(16 * 1024 + 1, 'x')).status, 400);
+    EXPECT_EQ(service.store().feedback(10).size(), 2u);
 }
 
 TEST_P(PublisherService, ThePageForbidsScriptsAndWhatCameInOutlivesARestart) {
