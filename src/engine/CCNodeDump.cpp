@@ -33,10 +33,14 @@ void appendNumber(std::string& out, float v) {
     if (v == 0) v = 0;  // no "-0"
     // The fewest digits that read back as the same float. (The standard
     // library of the web target cannot format floating point with to_chars.)
-    char buf[32];
-    for (int digits = 1; digits <= 9; ++digits) {
-        std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
-        if (std::strtof(buf, nullptr) == v) break;
+    char buf[48];
+    if (v == std::trunc(v) && std::fabs(v) < 1e15f) {
+        std::snprintf(buf, sizeof buf, "%.0f", static_cast<double>(v));  // whole: no exponent
+    } else {
+        for (int digits = 1; digits <= 9; ++digits) {
+            std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
+            if (std::strtof(buf, nullptr) == v) break;
+        }
     }
     out += buf;
 }
