@@ -49,6 +49,19 @@ def desktop_run(service, script, device="tablet", scale=1, lang="en"):
     return out
 
 
+def find(node, want, origin=(0.0, 0.0)):
+    """Where the first node `want` takes stands in the scene, adding up the
+    positions above it (layers and menus are placed by their origin)."""
+    here = (origin[0] + node["position"][0], origin[1] + node["position"][1])
+    if want(node):
+        return here
+    for child in node.get("children", []):
+        found = find(child, want, here)
+        if found:
+            return found
+    return None
+
+
 def trace_script(number, origin=(512, 384), step=16):
     """Every stroke of a number on the tablet, as a finger follows it: down on
     its first way point, a move a frame, up on its last."""
@@ -158,30 +171,41 @@ class PageTest(unittest.TestCase):
                 share = differing_pixels(browser.read_file(f"/{name}.png"), os.path.join(desktop, f"{name}.png"), 16)
                 self.assertLess(share, 0.001, f"{name}: {share:.3%} of pixels differ")
 
-    def test_a_count_answered_and_a_one_traced(self):
-        # The desktop game shows the question this seed asks; the page, on the
-        # same seed and frames, is answered right.
-        open_count = SKIP_LOGO + "tap 694 92\nwait 1.5\n"
-        probe = desktop_run(self.service, open_count + "dump @/question.json\nquit\n")
-        self.addCleanup(shutil.rmtree, probe, True)
-        with open(os.path.join(probe, "question.json")) as f:
-            layer = json.load(f)["children"][0]
+    def test_a_count_answered_a_one_traced_and_a_sum_answered(self):
+        # The desktop game shows what this seed asks at each step; the page,
+        # on the same seed and frames, answers it right.
+        script = SKIP_LOGO + "tap 694 92\nwait 1.5\n"
+        layer = self.desktop_dump(script)["children"][0]
         animals = sum(1 for child in layer["children"] for a in child.get("children", [])
                       if (a.get("texture") or "").startswith("animal"))
         right = next(c for c in layer["children"]
                      if c["class"] == "CCLabelTTF" and c.get("z") == 100 and c["tag"] == animals)
-        script = open_count + "tap {} {}\nwait 3\ntap 56 712\nwait 1\ntap 330 92\nwait 1.8\n".format(*right["position"])
-        script += trace_script(1) + "wait 3.5\nquit\n"
+        script += "tap {} {}\nwait 3\ntap 56 712\nwait 1\ntap 330 92\nwait 1.8\n".format(*right["position"])
+        script += trace_script(1) + "wait 3.5\ntap 56 712\nwait 1\ntap 896 92\nwait 0.5\n"
+        start = find(self.desktop_dump(script)["children"][0],
+                     lambda n: n["class"] == "CCMenuItemImage" and n["tag"] == 1)
+        script += "tap {} {}\nwait 1.2\n".format(*start)
+        layer = self.desktop_dump(script)["children"][0]
+        right = next(c for c in layer["children"] if c["class"] == "CCLabelTTF" and c.get("z") == 10 and c["tag"] == 1)
+        script += "tap {} {}\nwait 2\nquit\n".format(*right["position"])
         self.service.add_script("answers.txt", script)
         browser = self.open_page(f"device=tablet&scale=1&seed={SEED}&steps=fixed&script=answers.txt")
         self.press_play(browser)
         browser.wait_for("document.body.dataset.state === 'ended:0'", timeout=240, what="the script to end")
         heard = "\n".join(browser.console)
-        self.assertIn(f"started count-", heard)
-        self.assertIn("started soundrightansweraaa.mp3", heard)  # the count answered right
-        self.assertIn("started soundrightanswer.mp3", heard)     # the 1 traced
-        self.assertIn("started trace2.m4a", heard)               # and the book turned to 2
+        self.assertIn("started count-", heard)
+        self.assertEqual(heard.count("started soundrightansweraaa.mp3"), 2)  # the count and the sum right
+        self.assertIn("started soundrightanswer.mp3", heard)                # the 1 traced
+        self.assertIn("started trace2.m4a", heard)                          # and the book turned to 2
+        self.assertNotIn("started soundwronganswer.mp3", heard)
         self.assertEqual(browser.errors, [])
+
+    def desktop_dump(self, script):
+        """The scene the desktop game shows at the end of script."""
+        out = desktop_run(self.service, script + "dump @/end.json\nquit\n")
+        self.addCleanup(shutil.rmtree, out, True)
+        with open(os.path.join(out, "end.json")) as f:
+            return json.load(f)
 
     def test_activities_open_by_touch_and_take_answers(self):
         browser = self.open_page(f"device=tablet&scale=1&seed={SEED}&steps=fixed")
