@@ -20,7 +20,8 @@ import subprocess
 import sys
 import tempfile
 
-DEVICES = {"tablet": ("ipad", "iphone"), "phone": ("iphone", "ipad")}
+# Each profile leaves out the other device's files.
+OTHER_DEVICE = {"tablet": "iphone", "phone": "ipad"}
 
 
 def hd_name(name):
@@ -28,7 +29,7 @@ def hd_name(name):
     return stem + "-hd" + ext
 
 
-def wanted(rel, present, own, other, scale):
+def wanted(rel, present, other, scale):
     name = os.path.basename(rel)
     stem, _ = os.path.splitext(name)
     if f"~{other}" in name or f"-landscape-{other}" in name:
@@ -68,10 +69,10 @@ def main():
     os.makedirs(out_dir, exist_ok=True)
     language_of = {rel: rel.split(os.sep)[0][:-len(".lproj")] for rel in present
                    if rel.split(os.sep)[0].endswith(".lproj")}
-    for device, (own, other) in DEVICES.items():
+    for device, other in OTHER_DEVICE.items():
         for scale in (1, 2):
             files = [rel for rel in sorted(present)
-                     if rel not in language_of and wanted(rel, present, own, other, scale)]
+                     if rel not in language_of and wanted(rel, present, other, scale)]
             pack(files, resources, out_dir, f"bundle-{device}-{scale}x", packager)
     languages = sorted(set(language_of.values()))
     for lang in languages:

@@ -1,5 +1,5 @@
 // HTTP on the desktop: libcurl, and the system browser for openURL.
-#include "platform/Http.h"
+#include "platform/HttpBackEnd.h"
 
 #include <SDL.h>
 #include <curl/curl.h>
@@ -93,13 +93,9 @@ void abortHttpRequests() {
 
 void allowHttpRequests() { inFlight().aborted = false; }
 
-HttpResponse httpRequest(const HttpRequest& request) {
+HttpResponse performHttpRequest(const HttpRequest& request) {
     initCurl();
     HttpResponse response;
-    if (!isWebAddress(request.url)) {
-        response.error = "not an http(s) address";
-        return response;
-    }
     CURL* curl = curl_easy_init();
     if (!curl) {
         response.error = "cannot start a request";
@@ -141,11 +137,7 @@ HttpResponse httpRequest(const HttpRequest& request) {
     return response;
 }
 
-bool openURL(const std::string& url) {
-    if (!isWebAddress(url)) {
-        log("refusing to open %s: only http and https addresses are opened", url.c_str());
-        return false;
-    }
+bool openWebAddress(const std::string& url) {
     if (Application::shared().isHeadless()) {
         log("openURL: %s (headless: nothing launched)", url.c_str());
         return true;

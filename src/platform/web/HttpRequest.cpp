@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "platform/Http.h"
+#include "platform/HttpBackEnd.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 
@@ -27,12 +27,8 @@ std::atomic<bool>& aborted() {
 void abortHttpRequests() { aborted() = true; }
 void allowHttpRequests() { aborted() = false; }
 
-HttpResponse httpRequest(const HttpRequest& request) {
+HttpResponse performHttpRequest(const HttpRequest& request) {
     HttpResponse response;
-    if (!isWebAddress(request.url)) {
-        response.error = "not an http(s) address";
-        return response;
-    }
     if (aborted()) {
         response.error = "aborted: the program ends";
         return response;
@@ -72,11 +68,7 @@ HttpResponse httpRequest(const HttpRequest& request) {
     return response;
 }
 
-bool openURL(const std::string& url) {
-    if (!isWebAddress(url)) {
-        log("refusing to open %s: only http and https addresses are opened", url.c_str());
-        return false;
-    }
+bool openWebAddress(const std::string& url) {
     // A new tab, with no way back into the game's page.
     MAIN_THREAD_EM_ASM({ window.open(UTF8ToString($0), "_blank", "noopener"); }, url.c_str());
     return true;
