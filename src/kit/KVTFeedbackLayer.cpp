@@ -126,9 +126,13 @@ Ref<KVTFeedbackLayer> KVTFeedbackLayer::node() {
     static bool outboxSent = false;
     if (!outboxSent) {
         outboxSent = true;
-        platform::runInBackground([app = KVTAppIdentity::current(), host = KVTWebService::apiHost()] { sendOutbox(app, host); });
+        sendOutboxInBackground();
     }
     return layer;
+}
+
+void KVTFeedbackLayer::sendOutboxInBackground() {
+    platform::runInBackground([app = KVTAppIdentity::current(), host = KVTWebService::apiHost()] { sendOutbox(app, host); });
 }
 
 KVTFeedbackLayer::~KVTFeedbackLayer() { removeUIControls(); }

@@ -70,6 +70,8 @@ public:
     static std::string requestBody(const Message& message);
     // Sends what the outbox holds; what can still go later stays. Worker thread.
     static void sendOutbox(const KVTAppIdentity& app, const std::string& apiHost);
+    // The same on a worker, for this application and service.
+    static void sendOutboxInBackground();
 
     // Bound from the scene file (the layer's children and the card's).
     CCSprite* formFeedback = nullptr;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "kit/KVTFeedbackLayer.h"
 #include "kit/KVTWebService.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Script.h"
@@ -40,6 +41,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* nm_dump_scene() {
 extern "C" EMSCRIPTEN_KEEPALIVE double nm_frame_count() {
     return static_cast<double>(platform::Application::shared().frameCount());
 }
+
+// The browser is back on line: messages waiting in the outbox go out now,
+// not only at the next start.
+extern "C" EMSCRIPTEN_KEEPALIVE void nm_send_outbox() { KVTFeedbackLayer::sendOutboxInBackground(); }
 #endif
 
 namespace launcher {

@@ -58,6 +58,11 @@ bool Application::start(const LaunchOptions& options, ApplicationDelegate& deleg
     // Touches arrive as finger events; the mouse as mouse events. No doubles.
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+#ifdef __EMSCRIPTEN__
+    // Keys typed into the page's text element are its own (it passes them on
+    // as text); the game's keys are those the picture gets.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+#endif
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         log("cannot start the video system: %s", SDL_GetError());
         return false;

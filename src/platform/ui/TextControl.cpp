@@ -8,6 +8,10 @@
 #include "platform/Utf8.h"
 #include "platform/ui/Window.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace platform::ui {
 
 namespace {
@@ -266,6 +270,9 @@ void TextControl::edited() {
     utf8_ = toUtf8(editor_->text);
     lastEdit_ = clock_;
     keepCaretVisible();
+#ifdef __EMSCRIPTEN__
+    if (isFirstResponder()) EM_ASM({ Module.nmKeyboard.update(UTF8ToString($0)); }, utf8_.c_str());
+#endif
 }
 
 Point TextControl::textOrigin() const {
@@ -405,6 +412,30 @@ void TextControl::focusChanged(bool focused) {
         // Nothing stays selected once editing ends.
         editor_->state.select_start = editor_->state.select_end = editor_->state.cursor;
     }
+#ifdef __EMSCRIPTEN__
+    // The page's text element over the focused control: it brings up a touch
+    // screen's keyboard and takes the input method's text (nm_keyboard_text).
+    if (!focused) {
+        EM_ASM({ Module.nmKeyboard.blur(); });
+        return;
+    }
+    const Application& app = Application::shared();
+    const Affine m = toWindow();
+    const Point a = app.viewToWindow(m.apply({0, 0}));
+    const Point b = app.viewToWindow(m.apply({bounds().width, bounds().height}));
+    EM_ASM({ Module.nmKeyboard.focus(UTF8ToString($0), $1, $2, $3, $4, $5); }, utf8_.c_str(), multiLine_,
+           std::min(a.x, b.x), std::min(a.y, b.y), std::fabs(b.x - a.x), std::fabs(b.y - a.y));
+#endif
+}
+
+void TextControl::setSelection(int from, int to) {
+    const int n = static_cast<int>(editor_->text.size());
+    from = std::clamp(from, 0, n);
+    to = std::clamp(to, from, n);
+    editor_->state.select_start = from;
+    editor_->state.select_end = to;
+    editor_->state.cursor = to;
+    keepCaretVisible();
 }
 
 void TextControl::draw(Painter& painter, double seconds) {
@@ -468,3 +499,22 @@ void TextControl::draw(Painter& painter, double seconds) {
 }
 
 }  // namespace platform::ui
+
+#ifdef __EMSCRIPTEN__
+// The page's text element was edited (typed, composed, corrected, cut):
+// the focused control takes its text and selection, in characters.
+extern "C" EMSCRIPTEN_KEEPALIVE void nm_keyboard_text(const char* utf8, int from, int to) {
+    auto* control = dynamic_cast<platform::ui::TextControl*>(platform::ui::Window::main().firstResponder());
+    if (!control) return;
+    if (control->text() != utf8) control->setText(utf8);
+    control->setSelection(from, to);
+}
+
+// Keys the element leaves to the game: 0 Return, 1 Tab, 2 Shift-Tab, 3 Escape.
+extern "C" EMSCRIPTEN_KEEPALIVE void nm_keyboard_key(int which) {
+    using platform::ui::Key;
+    static constexpr Key keys[] = {Key::Return, Key::Tab, Key::Tab, Key::Escape};
+    if (which < 0 || which > 3) return;
+    platform::ui::Window::main().keyPress(keys[which], {.shift = which == 2});
+}
+#endif

@@ -43,6 +43,8 @@ public:
     int caret() const;
     std::pair<int, int> selection() const;
     void selectAll();
+    // Selects [from, to), the caret at to (an empty range: just the caret).
+    void setSelection(int from, int to);
     // How far the content is scrolled, in points (x for a field, y for a view).
     float scrollOffset() const { return multiLine_ ? scrollY_ : scrollX_; }
     // Rows as laid out (a view wraps), for tests and diagnostics.

@@ -22,7 +22,7 @@ add_custom_command(TARGET number-meadow POST_BUILD
   COMMAND gzip -9 -n -k -f number-meadow.js number-meadow.wasm number-meadow.worker.js
   WORKING_DIRECTORY ${NM_WEB_PAGE_DIR})
 
-set(_page_files index.html page.js page.css)
+set(_page_files index.html page.js page.css manifest.webmanifest)
 set(_page_outputs)
 foreach(f ${_page_files})
   add_custom_command(OUTPUT ${NM_WEB_PAGE_DIR}/${f}
@@ -30,9 +30,15 @@ foreach(f ${_page_files})
     DEPENDS ${_web}/page/${f})
   list(APPEND _page_outputs ${NM_WEB_PAGE_DIR}/${f})
 endforeach()
-add_custom_command(OUTPUT ${NM_WEB_PAGE_DIR}/icon.png
-  COMMAND ${CMAKE_COMMAND} -E copy ${NM_WEB_CONTENT}/desktop/org.numbermeadow.NumberMeadow-256.png ${NM_WEB_PAGE_DIR}/icon.png
-  DEPENDS ${NM_WEB_CONTENT}/desktop/org.numbermeadow.NumberMeadow-256.png)
+# The home screen's icons, drawn from the game's own icon.
+set(_icons icon-192.png icon-512.png icon-maskable-512.png apple-touch-icon.png)
+list(TRANSFORM _icons PREPEND ${NM_WEB_PAGE_DIR}/)
+add_custom_command(OUTPUT ${_icons}
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/web_icons.py ${NM_WEB_PAGE_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/web_icons.py ${CMAKE_SOURCE_DIR}/content/desktop/icon.py
+          ${CMAKE_SOURCE_DIR}/content/art/frog3.svg ${CMAKE_SOURCE_DIR}/content/art/draw.py
+          ${CMAKE_SOURCE_DIR}/content/draw/strokes.py
+  COMMENT "Drawing the page's icons")
 
 find_program(NM_FILE_PACKAGER file_packager.py PATHS /usr/share/emscripten/tools NO_DEFAULT_PATH REQUIRED)
 file(GLOB_RECURSE _resources CONFIGURE_DEPENDS ${NM_WEB_CONTENT}/Resources/*)
@@ -45,5 +51,15 @@ add_custom_command(OUTPUT ${_bundles} ${NM_WEB_PAGE_DIR}/languages.json
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/web_bundle.py ${NM_WEB_CONTENT}/Resources ${NM_WEB_PAGE_DIR} ${NM_FILE_PACKAGER}
   DEPENDS ${_resources} ${CMAKE_SOURCE_DIR}/tools/web_bundle.py
   COMMENT "Packing the four profiles' bundles for the page")
-add_custom_target(web-page ALL DEPENDS ${_page_outputs} ${NM_WEB_PAGE_DIR}/icon.png ${_bundles}
+add_custom_target(web-page ALL DEPENDS ${_page_outputs} ${_icons} ${_bundles}
   ${NM_WEB_PAGE_DIR}/languages.json)
+
+# Last, over everything above: the service worker that keeps this version of
+# the page for offline play. Its list changes when any file does, so it is
+# written at every build (only when it differs).
+add_custom_target(web-offline ALL
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/web_offline.py ${NM_WEB_PAGE_DIR}
+  BYPRODUCTS ${NM_WEB_PAGE_DIR}/sw.js
+  COMMENT "The page's offline version"
+  VERBATIM)
+add_dependencies(web-offline web-page number-meadow)
