@@ -77,8 +77,12 @@ class Browser:
         elif method == "Runtime.exceptionThrown":
             details = params.get("exceptionDetails", {})
             self.errors.append(details.get("exception", {}).get("description", details.get("text", "")))
-        elif method == "Log.entryAdded" and params.get("entry", {}).get("level") == "error":
-            self.errors.append(params["entry"].get("text", ""))
+        elif method == "Log.entryAdded":
+            entry = params.get("entry", {})
+            # The browser's notes on how it treated the page (an uncancelable
+            # touch in full screen, say) are not the page's errors.
+            if entry.get("level") == "error" and entry.get("source") != "intervention":
+                self.errors.append(entry.get("text", ""))
 
     def send(self, method, **params):
         self.next_id += 1
@@ -152,14 +156,15 @@ class Browser:
         self.pump(hold)
         self.touch("touchEnd", [])
 
-    KEYS = {"Tab": ("Tab", 9), "Enter": ("Enter", 13), "Backspace": ("Backspace", 8)}
+    KEYS = {"Tab": ("Tab", 9, ""), "Enter": ("Enter", 13, "\r"), "Backspace": ("Backspace", 8, "")}
 
     def key(self, name):
-        """One press of a key that types no text (Tab, Enter, Backspace)."""
-        code, keycode = self.KEYS[name]
-        for kind in ("rawKeyDown", "keyUp"):
+        """One press of Tab, Enter or Backspace (Enter types a new line where
+        a text element takes one, as a keyboard's does)."""
+        code, keycode, text = self.KEYS[name]
+        for kind in ("keyDown" if text else "rawKeyDown", "keyUp"):
             self.send("Input.dispatchKeyEvent", type=kind, key=name, code=code, windowsVirtualKeyCode=keycode,
-                      nativeVirtualKeyCode=keycode)
+                      nativeVirtualKeyCode=keycode, **({"text": text} if text and kind == "keyDown" else {}))
 
     def type_text(self, text):
         """Types text as a keyboard does: a key press a character."""

@@ -26,6 +26,10 @@ class Service:
             os.symlink(os.path.abspath(os.path.join(PAGE, name)), os.path.join(self.play, name))
         self.port = free_port()
         self.log = open(os.path.join(self.dir, "service.log"), "w+")
+        self.start()
+
+    def start(self):
+        """Starts the service (again, after stop(): the same port and data)."""
         self.process = subprocess.Popen(
             [os.path.join(BUILD, "bin", "number-meadow-publisher"), "--port", str(self.port),
              "--data-dir", os.path.join(self.dir, "data"), "--play-dir", self.play],
@@ -59,8 +63,11 @@ class Service:
         with open(self.log.name) as f:
             return sum(fragment in line for line in f)
 
-    def close(self):
+    def stop(self):
         self.process.terminate()
         self.process.wait(10)
+
+    def close(self):
+        self.stop()
         self.log.close()
         shutil.rmtree(self.dir, ignore_errors=True)

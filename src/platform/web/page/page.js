@@ -76,6 +76,11 @@
       audioContexts.forEach(function (context) { if (context.state === 'running') context.suspend(); });
     } else {
       resumeSound();
+      // A tablet keeps an app open for days: back on screen, it looks for a
+      // new version, to take at its next start.
+      if ('serviceWorker' in navigator) {
+        navigator.serviceWorker.getRegistration().then(function (r) { if (r) r.update(); }).catch(function () {});
+      }
     }
   });
   ['touchend', 'pointerup', 'keydown'].forEach(function (name) {
