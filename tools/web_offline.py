@@ -8,7 +8,7 @@ src/platform/web/page/sw.js) after VERSION and FILES, the name and SHA-256
 of every file of the page (the ".gz" copies the service sends instead
 excepted). VERSION is a digest of them all, so that any change makes a new
 worker, which browsers install in the background and the page lets take
-over at its next start. sw.js is rewritten only when it changes.
+over at its next start. sw.js is replaced only when it changes.
 """
 import hashlib
 import json
@@ -28,7 +28,11 @@ def main():
             f"const FILES = {json.dumps(files, indent=1)};\n" + source.read_text(encoding="utf-8"))
     out = play / "sw.js"
     if not out.exists() or out.read_text(encoding="utf-8") != text:
-        out.write_text(text, encoding="utf-8")
+        # Replaced whole, never written in place: the service may be sending
+        # it, and a folder of links to another version's files keeps that one.
+        part = play / "sw.js.part"
+        part.write_text(text, encoding="utf-8")
+        part.replace(out)
     print(version)
 
 

@@ -228,7 +228,9 @@
       return new Promise(function (resolve) {
         workers.addEventListener('controllerchange', resolve);
         installing.addEventListener('statechange', function () {
-          if (installing.state === 'redundant') resolve();
+          if (installing.state !== 'redundant') return;
+          console.warn('offline: this version could not be kept; the game plays while on line');
+          resolve();
         });
       });
     }).catch(function (error) {
