@@ -110,6 +110,7 @@ class AppTest(unittest.TestCase):
         with open(css) as f:
             text = f.read()
         os.unlink(css)
+        os.unlink(css + ".gz")
         with open(css, "w") as f:
             f.write(text + "\n/* the second version */\n")
         subprocess.run([sys.executable, os.path.join(TOOLS, "web_offline.py"), self.service.play], check=True,

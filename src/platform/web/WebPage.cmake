@@ -25,8 +25,9 @@ add_custom_command(TARGET number-meadow POST_BUILD
 set(_page_files index.html page.js page.css manifest.webmanifest)
 set(_page_outputs)
 foreach(f ${_page_files})
-  add_custom_command(OUTPUT ${NM_WEB_PAGE_DIR}/${f}
+  add_custom_command(OUTPUT ${NM_WEB_PAGE_DIR}/${f} ${NM_WEB_PAGE_DIR}/${f}.gz
     COMMAND ${CMAKE_COMMAND} -E copy ${_web}/page/${f} ${NM_WEB_PAGE_DIR}/${f}
+    COMMAND gzip -9 -n -k -f ${NM_WEB_PAGE_DIR}/${f}
     DEPENDS ${_web}/page/${f})
   list(APPEND _page_outputs ${NM_WEB_PAGE_DIR}/${f})
 endforeach()
