@@ -111,8 +111,8 @@
   // The focused text control's stand-in: an HTML text element over it, so
   // that a touch screen shows its keyboard and the input method composes in
   // it. The game and the element keep each other's text and caret.
+  // The element while a control has the focus, else null.
   var keyboard = null;
-  var keyboardWanted = false;
   var keyboardBox = null;
   function codePoints(text) { return Array.from(text).length; }
   function sendKeyboardText() {
@@ -135,7 +135,7 @@
   function liftAboveKeyboard() {
     var lift = 0;
     var view = window.visualViewport;
-    if (keyboardWanted && keyboardBox && view) {
+    if (keyboard && view) {
       var visibleBottom = view.offsetTop + view.height;
       lift = Math.max(0, Math.min(keyboardBox.y, keyboardBox.y + keyboardBox.height + 8 - visibleBottom));
     }
@@ -157,7 +157,6 @@
         keyboard.addEventListener('keydown', keyboardKey);
         document.body.appendChild(keyboard);
       }
-      keyboardWanted = true;
       keyboardBox = { x: x, y: y, width: width, height: height };
       keyboard.style.left = x + 'px';
       keyboard.style.top = y + 'px';
@@ -173,7 +172,6 @@
       if (keyboard && keyboard.value !== text) keyboard.value = text;
     },
     blur: function () {
-      keyboardWanted = false;
       if (keyboard) {
         keyboard.blur();
         keyboard.remove();
@@ -187,10 +185,10 @@
   // the game's focus comes a frame after the touch began, so it is made again
   // as the touch ends. Touches on the picture keep the focus where it is.
   document.addEventListener('touchend', function () {
-    if (keyboardWanted && keyboard && document.activeElement !== keyboard) keyboard.focus({ preventScroll: true });
+    if (keyboard && document.activeElement !== keyboard) keyboard.focus({ preventScroll: true });
   }, true);
   canvas.addEventListener('mousedown', function (event) {
-    if (keyboardWanted) event.preventDefault();
+    if (keyboard) event.preventDefault();
   });
 
   // Messages the game could not send wait in its outbox: sent when the
